@@ -1,0 +1,58 @@
+#pragma once
+
+#include "browse/FileListView.h"
+
+#include <QListWidget>
+
+class QMimeData;
+
+namespace chimebox::browse
+{
+
+// `File1`: the names of the current folder's files that match the pattern,
+// in natural order, at most one selected.
+class FileList : public QListWidget, public FileListView
+{
+    Q_OBJECT
+
+public:
+    explicit FileList(QWidget *parent = nullptr);
+
+    QString pattern() const { return pattern_; }
+    // Reloads the listing with the new pattern; throws like setPath and then
+    // keeps both the previous pattern and listing.
+    void setPattern(const QString &pattern);
+
+    QString path() const override { return path_; }
+    // Lists path (made absolute and clean), even when it is the folder shown
+    // already; afterwards nothing is selected. Throws chimebox::Failure, and
+    // keeps the previous listing, when the folder cannot be read.
+    void setPath(const QString &path);
+
+    int listIndex() const override;
+    // Selects and scrolls to index; -1 (or any index outside) clears the selection.
+    void setListIndex(int index) override;
+    int listCount() const override { return count(); }
+    QString item(int index) const override;
+
+Q_SIGNALS:
+    // A mouse button came up over the list; the press has already moved the
+    // selection.
+    void mouseReleased();
+    // Something with urls was dropped; the data lives only during this signal.
+    void dropped(const QMimeData *data);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void load(const QString &folder, const QString &pattern);
+
+    QString path_;
+    QString pattern_ = QStringLiteral("*.*");
+};
+
+} // namespace chimebox::browse

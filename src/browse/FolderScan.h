@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace chimebox::browse
+{
+
+// True when name matches one of the ';'-separated wildcards of pattern
+// ("*.wav;*.mp3;*.wma"). '*' stands for any run of characters, '?' for one;
+// case is ignored, since users' files are not always lower case.
+bool matchesPattern(const QString &name, const QString &pattern);
+
+// Names (without folder) of the regular files in folder that match pattern,
+// symlinks to files included and hidden files excluded, in natural order.
+// That order is also the order of continuous play. Throws chimebox::Failure
+// when the folder cannot be read.
+QStringList audioFiles(const QString &folder, const QString &pattern);
+
+// Names of the folders in folder, same rules and order as audioFiles.
+QStringList subfolders(const QString &folder);
+
+// Sorts names the way a person reads them: "2.mp3" before "10.mp3", letters
+// in the order of the user's language.
+void sortNaturally(QStringList &names);
+
+struct Volume {
+    QString rootPath;
+    QString fsType;
+    QString name;
+};
+
+// Whether a mounted file system is one a user would pick to browse music:
+// the root, a separate /home, and anything mounted under /mnt, /media or
+// /run/media; never kernel or runtime pseudo file systems.
+bool isUserVolume(const QString &rootPath, const QString &fsType);
+
+// The user volumes among mounted, "/" first and always present, each root once.
+QList<Volume> userVolumes(const QList<Volume> &mounted);
+
+// The file systems mounted on this machine right now.
+QList<Volume> mountedVolumes();
+
+} // namespace chimebox::browse

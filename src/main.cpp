@@ -1,0 +1,43 @@
+#include "app/Form1.h"
+#include "app/QtMessageSink.h"
+#include "browse/FileManager.h"
+#include "playback/MpvPlayer.h"
+#include "playback/PlayerWidget.h"
+#include "scheduler/Clock.h"
+#include "settings/SettingsLocation.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <clocale>
+
+using namespace chimebox;
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("chimebox"));
+    // libmpv refuses to start under a locale with a decimal comma.
+    std::setlocale(LC_NUMERIC, "C");
+
+    playback::MpvPlayer player;
+    scheduler::SystemClock clock;
+    app::QtMessageSink messages;
+    browse::DesktopFileManager fileManager;
+
+    app::Form1 form({player, new playback::PlayerWidget(player), clock, messages, fileManager,
+                     settings::settingsFolderForThisProcess(), {}});
+    messages.setParentWindow(&form);
+    form.Form_Load();
+    form.show();
+
+    // The engine starts once the window is on screen, so it costs no start-up time.
+    QTimer::singleShot(0, &player, [&] {
+        try {
+            player.start();
+        } catch (const Failure &failure) {
+            messages.showFailure(failure.message());
+        }
+    });
+    return application.exec();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "browse/FileListView.h"
+#include "playback/MediaPlayer.h"
+
+#include <QString>
+#include <QtGlobal>
+
+namespace chimebox::playback
+{
+
+// Decides what follows when the player reports that a file cannot be played,
+// so that continuous play skips such files without circling for ever through
+// a folder where nothing plays, and an alarm still makes a sound.
+class PlaybackFailures
+{
+public:
+    enum class Action {
+        Ignore,     // no playback of ours is under way (stopped, or never started)
+        SkipToNext, // request the next file, as at the end of a file
+        PlayChime,  // the alarm's file failed: sound the player's own chime
+        GiveUp,     // stop continuous play and show the message once
+    };
+
+    struct Decision {
+        Action action = Action::Ignore;
+        QString message;
+    };
+
+    // The tick gave the player a file; byAlarm when the play timer asked for it.
+    void started(bool byAlarm);
+    // The player reached Playing: something plays, a new pass begins.
+    void playing();
+    // The stop button, the stop timer or a change of folder: forget everything.
+    void stopped();
+    // The player reported playbackFailed. listCount is the number of files in
+    // the list, one pass through the folder.
+    Decision failed(bool outputFailed, int listCount);
+
+private:
+    bool active_ = false;
+    bool alarmFile_ = false;
+    int failuresInRow_ = 0;
+};
+
+// Carries a decision out on the window's state: SkipToNext requests the next
+// file, PlayChime sounds the chime, GiveUp stops continuous play. Returns the
+// message to show, empty when there is none.
+QString carryOut(const PlaybackFailures::Decision &decision, qint16 &autoPlayState,
+                 MediaPlayer &player, browse::FileListView &files);
+
+} // namespace chimebox::playback

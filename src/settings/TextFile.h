@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Whole-file text procedures. Every file is opened, used and closed within one
+// call; every failure is thrown to the caller as chimebox::Failure.
+namespace chimebox::textfile {
+
+// The whole content, every CR LF kept. A missing file is an error; a file of
+// 0 bytes gives empty text.
+QString ReadFile(const QString &FileName);
+
+// Replaces the file with Cont followed by CR LF. The text is written beside the
+// target and renamed over it, so a failed write leaves the old file whole.
+// A read-only target is refused, even for a user whom the system would let
+// write it.
+void WriteFile(const QString &FileName, const QString &Cont);
+
+// Adds Cont and CR LF at the end; a missing file is created.
+void AppendFile(const QString &FileName, const QString &Cont);
+
+} // namespace chimebox::textfile

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "browse/FileManager.h"
+
+#include <QStringList>
+
+class FakeFileManager final : public chimebox::browse::FileManagerLauncher
+{
+public:
+    void open(const QString &folder) override { opened.append(folder); }
+
+    QStringList opened;
+};

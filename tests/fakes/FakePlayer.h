@@ -1,0 +1,88 @@
+#pragma once
+
+#include "playback/MediaPlayer.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// A player that plays nothing: it records what it is asked, reports the
+// playState it is given, and raises its signals when a test says so.
+class FakePlayer : public chimebox::playback::MediaPlayer
+{
+public:
+    using PlayState = chimebox::playback::PlayState;
+
+    // Every call in order: "url:<text>", "stop", "chime".
+    QStringList calls;
+    QStringList urls;
+    int stopCount = 0;
+    int chimeCount = 0;
+    mutable int playStateReads = 0;
+    // A URL or the chime moves to Playing (announced), as the real player does.
+    bool startsPlaying = true;
+
+    void setURL(const QString &url) override
+    {
+        url_ = url;
+        urls.append(url);
+        calls.append(QStringLiteral("url:") + url);
+        if (startsPlaying)
+            setPlayState(PlayState::Playing);
+    }
+    QString URL() const override { return url_; }
+
+    // The next reads return the scripted values one by one, then the state.
+    int playState() const override
+    {
+        ++playStateReads;
+        if (!script_.isEmpty())
+            return script_.takeFirst();
+        return state_;
+    }
+
+    void stop() override
+    {
+        ++stopCount;
+        calls.append(QStringLiteral("stop"));
+        if (state_ != PlayState::Stopped && state_ != PlayState::Undefined)
+            setPlayState(PlayState::Stopped);
+    }
+
+    void playChime() override
+    {
+        ++chimeCount;
+        calls.append(QStringLiteral("chime"));
+        if (startsPlaying)
+            setPlayState(PlayState::Playing);
+    }
+
+    // Sets the state without reading it back and announces the change.
+    void setPlayState(int state)
+    {
+        state_ = state;
+        Q_EMIT StatusChange();
+    }
+    // Sets the state silently (a player found in that state).
+    void putPlayState(int state) { state_ = state; }
+    void scriptPlayStates(const QList<int> &reads) { script_ = reads; }
+
+    // The end of a file, announced as the real player does: 8, 9, then 1.
+    void finishFile()
+    {
+        setPlayState(PlayState::MediaEnded);
+        setPlayState(PlayState::Transitioning);
+        setPlayState(PlayState::Stopped);
+    }
+
+    void fail(const QString &reason = QStringLiteral("再生できません"), bool outputFailed = false)
+    {
+        state_ = PlayState::Stopped;
+        Q_EMIT playbackFailed(reason, outputFailed);
+    }
+
+private:
+    QString url_;
+    int state_ = PlayState::Undefined;
+    mutable QList<int> script_;
+};

@@ -1,0 +1,135 @@
+#include "fakes/FakeFileList.h"
+#include "fakes/FakePlayer.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/PlaybackFailures.h"
+
+#include <QTest>
+
+using namespace chimebox::playback;
+using Action = PlaybackFailures::Action;
+
+class TestPlaybackFailures : public QObject
+{
+    Q_OBJECT
+
+    const QString noFile = QStringLiteral("再生できるファイルがありません。");
+    const QString noOutput = QStringLiteral("音声を出力できません。");
+
+private Q_SLOTS:
+    void aWholePassWithoutAPlayableFileGivesUp()
+    {
+        PlaybackFailures policy;
+        policy.started(false);
+        QCOMPARE(policy.failed(false, 3).action, Action::SkipToNext);
+        policy.started(false);
+        QCOMPARE(policy.failed(false, 3).action, Action::SkipToNext);
+        policy.started(false);
+        const auto last = policy.failed(false, 3);
+        QCOMPARE(last.action, Action::GiveUp);
+        QCOMPARE(last.message, noFile);
+
+        // Given up: a late report neither restarts nor repeats the message.
+        const auto late = policy.failed(false, 3);
+        QCOMPARE(late.action, Action::Ignore);
+        QVERIFY(late.message.isEmpty());
+    }
+
+    void aPlayableFileStartsANewPass()
+    {
+        PlaybackFailures policy;
+        policy.started(false);
+        QCOMPARE(policy.failed(false, 2).action, Action::SkipToNext);
+        policy.started(false);
+        policy.playing();
+        policy.started(false);
+        QCOMPARE(policy.failed(false, 2).action, Action::SkipToNext);
+        policy.started(false);
+        QCOMPARE(policy.failed(false, 2).action, Action::GiveUp);
+
+        // A folder of one unplayable file stops at once, an empty one too.
+        PlaybackFailures single;
+        single.started(false);
+        QCOMPARE(single.failed(false, 1).action, Action::GiveUp);
+        PlaybackFailures empty;
+        empty.started(false);
+        QCOMPARE(empty.failed(false, 0).action, Action::GiveUp);
+    }
+
+    void noOutputGivesUpAtOnceEvenForTheAlarm()
+    {
+        PlaybackFailures policy;
+        policy.started(true);
+        const auto d = policy.failed(true, 10);
+        QCOMPARE(d.action, Action::GiveUp);
+        QCOMPARE(d.message, noOutput);
+        QCOMPARE(policy.failed(true, 10).action, Action::Ignore);
+    }
+
+    void theAlarmChimesOncePerAlarm()
+    {
+        PlaybackFailures policy;
+        policy.started(true);
+        const auto chime = policy.failed(false, 1);
+        QCOMPARE(chime.action, Action::PlayChime);
+        QVERIFY(chime.message.isEmpty());
+        // The chime failing too, or the next file failing: no second chime.
+        QCOMPARE(policy.failed(false, 3).action, Action::SkipToNext);
+        policy.started(false);
+        QCOMPARE(policy.failed(false, 3).action, Action::GiveUp);
+
+        // The next alarm chimes again.
+        policy.started(true);
+        QCOMPARE(policy.failed(false, 3).action, Action::PlayChime);
+
+        // An alarm whose file played: a later failure is an ordinary one.
+        PlaybackFailures played;
+        played.started(true);
+        played.playing();
+        QCOMPARE(played.failed(false, 3).action, Action::SkipToNext);
+    }
+
+    void failuresOutsideOurPlaybackAreIgnored()
+    {
+        PlaybackFailures policy;
+        QCOMPARE(policy.failed(false, 3).action, Action::Ignore);
+        policy.started(true);
+        policy.stopped();
+        // The user stopped: a report arriving afterwards must not restart play.
+        QCOMPARE(policy.failed(false, 3).action, Action::Ignore);
+        // stopped() also forgets the failures counted so far.
+        policy.started(false);
+        policy.failed(false, 2);
+        policy.stopped();
+        policy.started(false);
+        QCOMPARE(policy.failed(false, 2).action, Action::SkipToNext);
+    }
+
+    void carryingOutEachDecision()
+    {
+        FakePlayer player;
+        FakeFileList files(QStringLiteral("/m"), {QStringLiteral("a"), QStringLiteral("b")}, 1);
+        qint16 state = 0;
+
+        QVERIFY(carryOut({Action::SkipToNext, {}}, state, player, files).isEmpty());
+        QCOMPARE(state, autoplay::Requested);
+        QCOMPARE(files.selected(), 0);
+
+        state = 0;
+        QVERIFY(carryOut({Action::PlayChime, {}}, state, player, files).isEmpty());
+        QCOMPARE(player.chimeCount, 1);
+        QCOMPARE(state, qint16(0));
+        QCOMPARE(files.selected(), 0);
+
+        QCOMPARE(carryOut({Action::GiveUp, noFile}, state, player, files), noFile);
+        QCOMPARE(state, autoplay::Stopped);
+
+        state = autoplay::Stopped;
+        QVERIFY(carryOut({}, state, player, files).isEmpty());
+        QCOMPARE(state, autoplay::Stopped);
+        QCOMPARE(files.selected(), 0);
+        QVERIFY(player.urls.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlaybackFailures)
+#include "test_playback_failures.moc"
