@@ -123,12 +123,25 @@ void Form1::closeEvent(QCloseEvent *event)
 
 void Form1::reportFailure(const QString &text) { services_.messages.showFailure(text); }
 
+int Form1::checkValue(const QCheckBox &box)
+{
+    // A check box's value counts 0 unticked, 1 ticked, 2 greyed; Qt puts greyed in the middle.
+    switch (box.checkState()) {
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        break;
+    }
+    return 2;
+}
+
 void Form1::setCheckValue(QCheckBox &box, int value, void (Form1::*handler)())
 {
-    const auto state = Qt::CheckState(value);
-    if (box.checkState() == state)
+    if (checkValue(box) == value)
         return;
-    box.setCheckState(state);
+    box.setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
     (this->*handler)();
 }
 
@@ -193,7 +206,8 @@ void Form1::wmp1_PlaybackFailed(const QString &reason, bool outputFailed)
     // Reported once until something plays or the user picks a file again.
     if (!message.isEmpty() && !playbackFailureShown_) {
         playbackFailureShown_ = true;
-        reportFailure(message + QStringLiteral("\n") + reason);
+        // The reason for a silent output already says all there is to say.
+        reportFailure(outputFailed ? reason : message + u'\n' + reason);
     }
 }
 
@@ -214,12 +228,12 @@ void Form1::File1_OLEDragDrop(const QMimeData *data)
 
 void Form1::Check1_Click()
 {
-    scheduler::switchMarker(settings_, SettingsFile::StopMarker, int(Check1->checkState()));
+    scheduler::switchMarker(settings_, SettingsFile::StopMarker, checkValue(*Check1));
 }
 
 void Form1::Check2_Click()
 {
-    scheduler::switchMarker(settings_, SettingsFile::PlayMarker, int(Check2->checkState()));
+    scheduler::switchMarker(settings_, SettingsFile::PlayMarker, checkValue(*Check2));
     lastAlarmDate_.clear();
 }
 
@@ -278,10 +292,12 @@ void Form1::Command4_Click()
 
 void Form1::Command3_Click()
 {
-    const int index = List1->currentRow();
-    if (index < 0)
+    // The selected item, not the current one: focus alone makes a row current
+    // without selecting it.
+    const QList<QListWidgetItem *> selected = List1->selectedItems();
+    if (selected.isEmpty())
         return;
-    delete List1->takeItem(index);
+    delete List1->takeItem(List1->row(selected.first()));
     List1->setCurrentRow(-1);
 }
 

@@ -126,6 +126,7 @@ private:
 
     // Assignments that raise the control's own handler, nested, as a user's
     // change would.
+    static int checkValue(const QCheckBox &box);
     void setCheckValue(QCheckBox &box, int value, void (Form1::*handler)());
     void setComboText(QComboBox &combo, const QString &text, void (Form1::*handler)());
     void setDir1Path(const QString &path);

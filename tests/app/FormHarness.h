@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <filesystem>
 #include <fstream>
@@ -30,13 +31,34 @@ struct FormHarness {
     FakeMessageSink messages;
     FakeFileManager fileManager;
     QSizeF screen{1280 * 15, 1024 * 15};
+    // Replaces fileManager when set before the window is created.
+    chimebox::browse::FileManagerLauncher *launcher = nullptr;
     std::unique_ptr<chimebox::app::Form1> form;
 
     void create()
     {
         form = std::make_unique<chimebox::app::Form1>(chimebox::app::Form1::Services{
-            player, new QWidget, clock, messages, fileManager, settingsDir.path(),
-            [this] { return screen; }});
+            player, new QWidget, clock, messages, launcher ? *launcher : fileManager,
+            settingsDir.path(), [this] { return screen; }});
+    }
+
+    // Loaded and on screen, so that mouse clicks reach the controls as a user's would.
+    bool loadAndShow()
+    {
+        load();
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
+
+    void click(const char *button) const
+    {
+        QTest::mouseClick(find<QWidget>(button), Qt::LeftButton);
+    }
+
+    static void clickRow(QListWidget *list, int row)
+    {
+        const QRect cell = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
     void load()
@@ -46,8 +68,7 @@ struct FormHarness {
         form->Form_Load();
     }
 
-    template <typename T>
-    T *find(const char *name) const
+    template <typename T> T *find(const char *name) const
     {
         return form->findChild<T *>(QString::fromLatin1(name));
     }

@@ -28,8 +28,8 @@ private Q_SLOTS:
         QVERIFY(h.form->formLoaded());
         QCOMPARE(h.form->autoPlayState(), 0);
         QCOMPARE(h.find<QListWidget>("List1")->count(), 0);
-        QVERIFY(!h.find<QCheckBox>("Check1")->isChecked());
-        QVERIFY(!h.find<QCheckBox>("Check2")->isChecked());
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
+        QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Unchecked);
         for (const char *name : {"Combo1", "Combo2", "Combo3", "Combo4"})
             QCOMPARE(h.find<QComboBox>(name)->currentText(), QString());
         QCOMPARE(items(h.find<QComboBox>("Combo1")).size(), 24);
@@ -64,8 +64,8 @@ private Q_SLOTS:
         QCOMPARE(h.find<QComboBox>("Combo2")->currentText(), QStringLiteral("30"));
         QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QStringLiteral("07"));
         QCOMPARE(h.find<QComboBox>("Combo4")->currentText(), QStringLiteral("45"));
-        QVERIFY(h.find<QCheckBox>("Check1")->isChecked());
-        QVERIFY(h.find<QCheckBox>("Check2")->isChecked());
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
+        QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Checked);
         // Ticking the box in code ran its handler, which wrote the marker anew.
         QCOMPARE(h.setting("stoper.ini"), QByteArray("\r\n"));
         QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
@@ -112,9 +112,9 @@ private Q_SLOTS:
         h.putSetting("stoptime.ini", "2215\r\n");
         h.putSetting("player.ini", "\r\n");
         h.load();
-        QVERIFY(!h.find<QCheckBox>("Check1")->isChecked());
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
         QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("22"));
-        QVERIFY(h.find<QCheckBox>("Check2")->isChecked());
+        QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Checked);
         QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QString());
         QCOMPARE(h.settingsFiles(), (QStringList{"player.ini", "stoptime.ini"}));
     }
@@ -133,7 +133,7 @@ private Q_SLOTS:
         // What came before the folder is restored; the pickers got no items.
         QCOMPARE(h.find<QListWidget>("List1")->count(), 1);
         QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("07"));
-        QVERIFY(h.find<QCheckBox>("Check1")->isChecked());
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
         for (const char *name : {"Combo1", "Combo2", "Combo3", "Combo4"})
             QCOMPARE(h.find<QComboBox>(name)->count(), 0);
         QCOMPARE(h.find<DirList>("Dir1")->path(), QDir::currentPath());

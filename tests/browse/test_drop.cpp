@@ -158,10 +158,10 @@ void TestDrop::threeItemsEndAtTheLastFolder()
 {
     QTemporaryDir tmp;
     QStringList items;
-    for (const QString &name : {"one", "two", "three"}) {
-        tempfiles::makeFolder(tmp.path() + u'/' + name);
-        tempfiles::touch(tmp.path() + u'/' + name + QStringLiteral("/x.mp3"));
-        items.append(tmp.path() + u'/' + name + QStringLiteral("/x.mp3"));
+    for (const char *name : {"one", "two", "three"}) {
+        tempfiles::makeFolder(tmp.path() + u'/' + QLatin1String(name));
+        tempfiles::touch(tmp.path() + u'/' + QLatin1String(name) + QStringLiteral("/x.mp3"));
+        items.append(tmp.path() + u'/' + QLatin1String(name) + QStringLiteral("/x.mp3"));
     }
     Browser browser;
     std::unique_ptr<QMimeData> data(fileDrop(items));
