@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -20,8 +19,8 @@ public:
     {
         static const char *const suffixes[] = {".mp3", ".WAV", ".wma", ".txt"};
         for (int i = 0; i < n; ++i) {
-            QFile file(dir_.filePath(QStringLiteral("track %1%2").arg(i).arg(
-                QLatin1String(suffixes[i % 4]))));
+            QFile file(dir_.filePath(
+                QStringLiteral("track %1%2").arg(i).arg(QLatin1String(suffixes[i % 4]))));
             file.open(QIODevice::WriteOnly);
         }
     }

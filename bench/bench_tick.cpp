@@ -14,8 +14,7 @@
 using chimebox::settings::SettingsFile;
 using chimebox::settings::SettingsFolder;
 
-namespace
-{
+namespace {
 
 void put(const SettingsFolder &folder, SettingsFile file, const QByteArray &content)
 {

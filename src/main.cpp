@@ -8,7 +8,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
 #include <clocale>
 
 using namespace chimebox;
@@ -25,8 +24,13 @@ int main(int argc, char *argv[])
     app::QtMessageSink messages;
     browse::DesktopFileManager fileManager;
 
-    app::Form1 form({player, new playback::PlayerWidget(player), clock, messages, fileManager,
-                     settings::settingsFolderForThisProcess(), {}});
+    app::Form1 form({player,
+                     new playback::PlayerWidget(player),
+                     clock,
+                     messages,
+                     fileManager,
+                     settings::settingsFolderForThisProcess(),
+                     {}});
     messages.setParentWindow(&form);
     form.Form_Load();
     form.show();

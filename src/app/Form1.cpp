@@ -121,7 +121,10 @@ void Form1::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void Form1::reportFailure(const QString &text) { services_.messages.showFailure(text); }
+void Form1::reportFailure(const QString &text)
+{
+    services_.messages.showFailure(text);
+}
 
 int Form1::checkValue(const QCheckBox &box)
 {
@@ -153,7 +156,10 @@ void Form1::setComboText(QComboBox &combo, const QString &text, void (Form1::*ha
     (this->*handler)();
 }
 
-void Form1::setDir1Path(const QString &path) { Dir1->setPath(path); }
+void Form1::setDir1Path(const QString &path)
+{
+    Dir1->setPath(path);
+}
 
 // Browsing.
 
@@ -173,7 +179,10 @@ void Form1::Dir1_Change()
     File1->setPath(Dir1->path());
 }
 
-void Form1::Command5_Click() { services_.fileManager.open(Dir1->path()); }
+void Form1::Command5_Click()
+{
+    services_.fileManager.open(Dir1->path());
+}
 
 // Playback.
 
@@ -248,14 +257,38 @@ void Form1::savePlayTime()
                             lastAlarmDate_);
 }
 
-void Form1::Combo1_Change() { saveStopTime(); }
-void Form1::Combo1_Click() { saveStopTime(); }
-void Form1::Combo2_Change() { saveStopTime(); }
-void Form1::Combo2_Click() { saveStopTime(); }
-void Form1::Combo3_Change() { savePlayTime(); }
-void Form1::Combo3_Click() { savePlayTime(); }
-void Form1::Combo4_Change() { savePlayTime(); }
-void Form1::Combo4_Click() { savePlayTime(); }
+void Form1::Combo1_Change()
+{
+    saveStopTime();
+}
+void Form1::Combo1_Click()
+{
+    saveStopTime();
+}
+void Form1::Combo2_Change()
+{
+    saveStopTime();
+}
+void Form1::Combo2_Click()
+{
+    saveStopTime();
+}
+void Form1::Combo3_Change()
+{
+    savePlayTime();
+}
+void Form1::Combo3_Click()
+{
+    savePlayTime();
+}
+void Form1::Combo4_Change()
+{
+    savePlayTime();
+}
+void Form1::Combo4_Click()
+{
+    savePlayTime();
+}
 
 // The tick.
 
@@ -276,7 +309,10 @@ void Form1::Timer1_Timer()
 
 // Favourites and window width.
 
-void Form1::addFavourite() { List1->addItem(Dir1->path()); }
+void Form1::addFavourite()
+{
+    List1->addItem(Dir1->path());
+}
 
 void Form1::Command2_Click()
 {
@@ -317,7 +353,10 @@ void Form1::List1_Click()
 
 // The window's procedures.
 
-QString Form1::ReadFile(const QString &FileName) const { return textfile::ReadFile(FileName); }
+QString Form1::ReadFile(const QString &FileName) const
+{
+    return textfile::ReadFile(FileName);
+}
 
 void Form1::WriteFile(const QString &FileName, const QString &Cont) const
 {

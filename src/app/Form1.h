@@ -8,7 +8,6 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -46,7 +45,8 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
-    struct Services {
+    struct Services
+    {
         playback::MediaPlayer &player;
         QWidget *playerView; // shown as wmp1; the window takes ownership
         const scheduler::Clock &clock;
@@ -137,8 +137,7 @@ private:
 
     // Runs a handler started by the window system: a failure ends the handler
     // and is reported; the program keeps running.
-    template <typename F>
-    void guarded(F &&body);
+    template <typename F> void guarded(F &&body);
     void reportFailure(const QString &text);
 
     class Geometry;
@@ -183,8 +182,7 @@ private:
     bool playbackFailureShown_ = false;
 };
 
-template <typename F>
-void Form1::guarded(F &&body)
+template <typename F> void Form1::guarded(F &&body)
 {
     try {
         body();

@@ -1,5 +1,4 @@
 #include "app/Form1.h"
-
 #include "browse/DirList.h"
 #include "browse/DriveList.h"
 #include "browse/FileList.h"
@@ -58,9 +57,8 @@ void Form1::createControls(QWidget *playerView)
 {
     setWindowTitle(QStringLiteral("CHIMEBOX7.31"));
 
+    playerView->setParent(this);
     wmp1 = place(playerView, "wmp1", 30, 9450, 6375, 675);
-    wmp1->setParent(this);
-    wmp1->setGeometry(twipsRect(30, 9450, 6375, 675));
     Drive1 = place(new browse::DriveList(this), "Drive1", 30, 60, 6375, 300);
     Dir1 = place(new browse::DirList(this), "Dir1", 30, 390, 6375, 2610);
     File1 = place(new browse::FileList(this), "File1", 30, 3030, 6375, 6390);
@@ -74,14 +72,14 @@ void Form1::createControls(QWidget *playerView)
     List1 = place(new QListWidget(this), "List1", 7230, 60, 6075, 4020);
     Command3 = button(this, "Command3", QStringLiteral("DEL"),
                       QStringLiteral("選択したお気に入りを削除します"), 10800, 4170, 915, 465);
-    Command5 = button(this, "Command5", QStringLiteral("open"), QStringLiteral("フォルダを開きます"),
-                      6480, 5130, 675, 645);
+    Command5 = button(this, "Command5", QStringLiteral("open"),
+                      QStringLiteral("フォルダを開きます"), 6480, 5130, 675, 645);
     Check1 = place(new QCheckBox(QStringLiteral("停止タイマを有効にする"), this), "Check1", 7620,
                    5100, 2895, 285);
     Combo1 = picker(this, "Combo1", 7620, 5430);
     Label1[0] = label(this, 0, QStringLiteral("時"), 8580, 5520, 675);
-    Check2 = place(new QCheckBox(QStringLiteral("再生タイマーを有効にする"), this), "Check2",
-                   7620, 6090, 2925, 285);
+    Check2 = place(new QCheckBox(QStringLiteral("再生タイマーを有効にする"), this), "Check2", 7620,
+                   6090, 2925, 285);
     Combo2 = picker(this, "Combo2", 8910, 5430);
     Label1[1] = label(this, 1, QStringLiteral("時"), 8580, 6510, 375);
     Combo3 = picker(this, "Combo3", 7620, 6450);
@@ -91,9 +89,9 @@ void Form1::createControls(QWidget *playerView)
 
     // Labels take no focus, so the chain runs over the focusable controls in
     // their laid-out order.
-    const QList<QWidget *> tabOrder{wmp1,     Drive1, Dir1,   File1,  Command1, Command2,
-                                    Command4, List1,  Command3, Command5, Check1, Combo1,
-                                    Check2,   Combo2, Combo3, Combo4};
+    const QList<QWidget *> tabOrder{wmp1,     Drive1, Dir1,     File1,    Command1, Command2,
+                                    Command4, List1,  Command3, Command5, Check1,   Combo1,
+                                    Check2,   Combo2, Combo3,   Combo4};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
@@ -103,13 +101,16 @@ void Form1::createControls(QWidget *playerView)
 
 void Form1::wireEvents()
 {
-    connect(Drive1, &browse::DriveList::driveChosen, this, [this] { guarded([this] { Drive1_Change(); }); });
+    connect(Drive1, &browse::DriveList::driveChosen, this,
+            [this] { guarded([this] { Drive1_Change(); }); });
     connect(Dir1, &browse::DirList::openRequested, this,
             [this](const QString &path) { guarded([&] { Dir1->setPath(path); }); });
-    connect(Command5, &QPushButton::clicked, this, [this] { guarded([this] { Command5_Click(); }); });
+    connect(Command5, &QPushButton::clicked, this,
+            [this] { guarded([this] { Command5_Click(); }); });
     connect(File1, &browse::FileList::mouseReleased, this, &Form1::File1_MouseUp);
     connect(File1, &browse::FileList::dropped, this, &Form1::File1_OLEDragDrop);
-    connect(Command1, &QPushButton::clicked, this, [this] { guarded([this] { Command1_Click(); }); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { guarded([this] { Command1_Click(); }); });
     connect(&services_.player, &playback::MediaPlayer::StatusChange, this,
             [this] { guarded([this] { wmp1_StatusChange(); }); });
     connect(&services_.player, &playback::MediaPlayer::playbackFailed, this,
@@ -132,9 +133,12 @@ void Form1::wireEvents()
     wireCombo(Combo4, &Form1::Combo4_Change, &Form1::Combo4_Click);
 
     connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    connect(Command2, &QPushButton::clicked, this, [this] { guarded([this] { Command2_Click(); }); });
-    connect(Command3, &QPushButton::clicked, this, [this] { guarded([this] { Command3_Click(); }); });
-    connect(Command4, &QPushButton::clicked, this, [this] { guarded([this] { Command4_Click(); }); });
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { guarded([this] { Command2_Click(); }); });
+    connect(Command3, &QPushButton::clicked, this,
+            [this] { guarded([this] { Command3_Click(); }); });
+    connect(Command4, &QPushButton::clicked, this,
+            [this] { guarded([this] { Command4_Click(); }); });
     connect(List1, &QListWidget::itemClicked, this, &Form1::List1_Click);
 }
 

@@ -1,5 +1,4 @@
 #include "app/Form1.h"
-
 #include "app/MessageSink.h"
 #include "browse/DirList.h"
 #include "browse/FileList.h"
@@ -54,19 +53,24 @@ void Form1::Form_Load()
     // steps restored stays, and formLoaded stays false.
     try {
         if (settings_.isPresent(SettingsFile::Favourites)) {
-            for (const QString &folder : settings::parseFavourites(ReadFile(settings_.path(SettingsFile::Favourites))))
+            for (const QString &folder :
+                 settings::parseFavourites(ReadFile(settings_.path(SettingsFile::Favourites))))
                 List1->addItem(folder);
         }
         if (settings_.isPresent(SettingsFile::StopTime)) {
-            setComboText(*Combo1, settings::hourText(ReadFile(settings_.path(SettingsFile::StopTime))),
+            setComboText(*Combo1,
+                         settings::hourText(ReadFile(settings_.path(SettingsFile::StopTime))),
                          &Form1::Combo1_Change);
-            setComboText(*Combo2, settings::minuteText(ReadFile(settings_.path(SettingsFile::StopTime))),
+            setComboText(*Combo2,
+                         settings::minuteText(ReadFile(settings_.path(SettingsFile::StopTime))),
                          &Form1::Combo2_Change);
         }
         if (settings_.isPresent(SettingsFile::PlayTime)) {
-            setComboText(*Combo3, settings::hourText(ReadFile(settings_.path(SettingsFile::PlayTime))),
+            setComboText(*Combo3,
+                         settings::hourText(ReadFile(settings_.path(SettingsFile::PlayTime))),
                          &Form1::Combo3_Change);
-            setComboText(*Combo4, settings::minuteText(ReadFile(settings_.path(SettingsFile::PlayTime))),
+            setComboText(*Combo4,
+                         settings::minuteText(ReadFile(settings_.path(SettingsFile::PlayTime))),
                          &Form1::Combo4_Change);
         }
         if (settings_.isPresent(SettingsFile::StopMarker))
@@ -74,7 +78,8 @@ void Form1::Form_Load()
         if (settings_.isPresent(SettingsFile::PlayMarker))
             setCheckValue(*Check2, 1, &Form1::Check2_Click);
         if (settings_.isPresent(SettingsFile::LastFolder)) {
-            const QString folder = withoutFinalLineBreak(ReadFile(settings_.path(SettingsFile::LastFolder)));
+            const QString folder =
+                withoutFinalLineBreak(ReadFile(settings_.path(SettingsFile::LastFolder)));
             setDir1Path(folder);
             File1->setPath(folder);
         }

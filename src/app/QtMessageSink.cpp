@@ -16,7 +16,10 @@ QMessageBox *makeBox(QWidget *parent, const QString &text)
 
 } // namespace
 
-void QtMessageSink::showMessage(const QString &text) { makeBox(parent_, text)->exec(); }
+void QtMessageSink::showMessage(const QString &text)
+{
+    makeBox(parent_, text)->exec();
+}
 
 void QtMessageSink::showFailure(const QString &text)
 {

@@ -10,11 +10,9 @@
 #include <QStyledItemDelegate>
 #include <filesystem>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
-namespace
-{
+namespace {
 
 constexpr int kIndentPixels = 12;
 

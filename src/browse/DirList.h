@@ -3,8 +3,7 @@
 #include <QListWidget>
 #include <functional>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
 // `Dir1`: the folder hierarchy around the current folder. Its ancestors from
 // the root down, then the current folder's subfolders one level deeper.

@@ -2,11 +2,9 @@
 
 #include <QStyle>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
-namespace
-{
+namespace {
 
 bool holds(const QString &root, const QString &path)
 {

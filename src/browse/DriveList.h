@@ -4,8 +4,7 @@
 
 #include <QComboBox>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
 // `Drive1`: the volumes a user would browse. Only the user's pick is an
 // event; code that moves the list raises nothing.

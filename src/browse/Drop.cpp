@@ -9,11 +9,9 @@
 #include <exception>
 #include <optional>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
-namespace
-{
+namespace {
 
 // The path of a local url as the file system spells it: percent escapes are
 // undone to bytes, so a name that is not valid UTF-8 keeps its bytes.

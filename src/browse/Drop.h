@@ -6,8 +6,7 @@
 
 class QMimeData;
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
 // Whether data is a list of files: it has urls and every one is a local file.
 bool offersFileList(const QMimeData &data);
@@ -21,7 +20,8 @@ QStringList droppedFiles(const QMimeData &data);
 // without '/'.
 QString folderText(const QString &item);
 
-struct DropSteps {
+struct DropSteps
+{
     std::function<void(const QString &)> setDirPath;
     std::function<void(const QString &)> setFilePath;
     std::function<void()> showFailure;

@@ -8,11 +8,9 @@
 #include <QDropEvent>
 #include <QMimeData>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
-namespace
-{
+namespace {
 
 template <typename DragEvent> void acceptUrls(DragEvent *event)
 {

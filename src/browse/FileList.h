@@ -6,8 +6,7 @@
 
 class QMimeData;
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
 // `File1`: the names of the current folder's files that match the pattern,
 // in natural order, at most one selected.

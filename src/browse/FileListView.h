@@ -2,8 +2,7 @@
 
 #include <QString>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
 // The file list `File1` as the playback rules and the tick see it.
 class FileListView

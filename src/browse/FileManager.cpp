@@ -8,11 +8,9 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
-namespace
-{
+namespace {
 
 // A name that is not valid UTF-8 would lose its stray bytes on the way into
 // the child's argument list, so such a folder goes as a percent-encoded url,

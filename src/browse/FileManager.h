@@ -2,8 +2,7 @@
 
 #include <QString>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
 // Shows a folder in the desktop's file manager; tests replace it.
 class FileManagerLauncher

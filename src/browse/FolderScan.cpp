@@ -13,11 +13,9 @@
 #include <numeric>
 #include <vector>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
-namespace
-{
+namespace {
 
 namespace fs = std::filesystem;
 

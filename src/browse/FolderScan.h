@@ -4,8 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace chimebox::browse
-{
+namespace chimebox::browse {
 
 // True when name matches one of the ';'-separated wildcards of pattern
 // ("*.wav;*.mp3;*.wma"). '*' stands for any run of characters, '?' for one;
@@ -25,7 +24,8 @@ QStringList subfolders(const QString &folder);
 // in the order of the user's language.
 void sortNaturally(QStringList &names);
 
-struct Volume {
+struct Volume
+{
     QString rootPath;
     QString fsType;
     QString name;

@@ -1,7 +1,6 @@
 #include "playback/ContinuousPlay.h"
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
 void onStatusChange(qint16 &autoPlayState, const MediaPlayer &player, browse::FileListView &files)
 {

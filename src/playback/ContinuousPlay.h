@@ -8,11 +8,9 @@
 // The continuous-play machine kept in the window's `autoPlayState`:
 // 0 idle, 1 media ended, 2 transitioning after the end, 3 play requested,
 // 4 stopped. Only the tick turns a request into playback.
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
-namespace autoplay
-{
+namespace autoplay {
 constexpr qint16 Idle = 0;
 constexpr qint16 Ended = 1;
 constexpr qint16 Transitioning = 2;

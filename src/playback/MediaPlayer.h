@@ -3,8 +3,7 @@
 #include <QObject>
 #include <QString>
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
 // playState numbers as the window's handlers test them.
 enum PlayState : int {

@@ -12,11 +12,9 @@
 #include <mpv/client.h>
 #include <vector>
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
-namespace
-{
+namespace {
 
 // Property observers are told apart by their reply id.
 enum Observed : uint64_t {

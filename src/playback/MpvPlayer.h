@@ -11,8 +11,7 @@
 struct mpv_handle;
 struct mpv_event;
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
 // The window's player over libmpv. All of mpv's news reaches this object on
 // the UI thread; nothing here waits for the engine to open or decode a file.
@@ -21,7 +20,8 @@ class MpvPlayer final : public MediaPlayer
     Q_OBJECT
 
 public:
-    struct Options {
+    struct Options
+    {
         // mpv's audio output driver; empty leaves mpv's own choice.
         QString audioOutput;
     };
@@ -63,7 +63,8 @@ Q_SIGNALS:
     void currentNameChanged(const QString &name);
 
 private:
-    struct Source {
+    struct Source
+    {
         QByteArray target; // what loadfile gets
         QString name;
     };

@@ -2,8 +2,7 @@
 
 #include "playback/ContinuousPlay.h"
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
 void PlaybackFailures::started(bool byAlarm)
 {

@@ -6,8 +6,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
 // Decides what follows when the player reports that a file cannot be played,
 // so that continuous play skips such files without circling for ever through
@@ -22,7 +21,8 @@ public:
         GiveUp,     // stop continuous play and show the message once
     };
 
-    struct Decision {
+    struct Decision
+    {
         Action action = Action::Ignore;
         QString message;
     };

@@ -13,11 +13,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
-namespace
-{
+namespace {
 
 constexpr int kWidth = 425;
 constexpr int kHeight = 45;

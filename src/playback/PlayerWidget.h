@@ -6,8 +6,7 @@ class QLabel;
 class QSlider;
 class QToolButton;
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
 class MpvPlayer;
 

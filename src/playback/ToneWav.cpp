@@ -6,11 +6,9 @@
 #include <numbers>
 #include <vector>
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
-namespace
-{
+namespace {
 
 void appendLe32(QByteArray &out, quint32 v)
 {
@@ -68,7 +66,8 @@ QByteArray toneWav(double frequencyHz, int milliseconds, int sampleRate)
 
 QByteArray chimeWav(int sampleRate)
 {
-    struct Stroke {
+    struct Stroke
+    {
         double startSeconds;
         double frequencyHz;
     };

@@ -2,8 +2,7 @@
 
 #include <QByteArray>
 
-namespace chimebox::playback
-{
+namespace chimebox::playback {
 
 // A mono 16-bit PCM WAV file, whole, in memory: one sine tone with short fades
 // so it starts and ends without a click.

@@ -12,8 +12,7 @@ namespace chimebox::scheduler {
 // Check1_Click (stop marker) and the file half of Check2_Click (play marker):
 // value 1 writes the marker with empty text; any other value, the greyed 2
 // included, deletes it when it is present.
-void switchMarker(const settings::SettingsFolder &folder, settings::SettingsFile marker,
-                  int value);
+void switchMarker(const settings::SettingsFolder &folder, settings::SettingsFile marker, int value);
 
 // Check2_Click: the play marker switch, then the play timer is armed again for
 // today by emptying lastAlarmDate.

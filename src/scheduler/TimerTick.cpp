@@ -3,7 +3,6 @@
 #include "playback/ContinuousPlay.h"
 
 #include <QStringView>
-
 #include <utility>
 
 namespace chimebox::scheduler {
@@ -15,8 +14,7 @@ TimerTick::TimerTick(settings::SettingsFolder folder, const Clock &clock,
                      std::function<void()> stopButton)
     : folder_(std::move(folder)), clock_(clock), player_(player), files_(files),
       stopButton_(std::move(stopButton))
-{
-}
+{}
 
 TickResult TimerTick::run(qint16 &autoPlayState, QString &lastAlarmDate)
 {

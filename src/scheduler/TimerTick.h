@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QtGlobal>
-
 #include <functional>
 
 namespace chimebox::scheduler {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <stdexcept>
 
 namespace chimebox {
@@ -13,8 +12,7 @@ class Failure : public std::runtime_error
 public:
     explicit Failure(const QString &message)
         : std::runtime_error(message.toStdString()), message_(message)
-    {
-    }
+    {}
 
     const QString &message() const noexcept { return message_; }
 

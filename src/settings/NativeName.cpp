@@ -9,7 +9,10 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
 
-bool isEscape(char16_t c) { return c >= 0xDC80 && c <= 0xDCFF; }
+bool isEscape(char16_t c)
+{
+    return c >= 0xDC80 && c <= 0xDCFF;
+}
 
 // Length of the valid UTF-8 sequence starting at i, or 0 when the byte there
 // starts no valid sequence (overlong forms and encoded surrogates included).
@@ -96,7 +99,8 @@ QByteArray encode(const QString &text)
             continue;
         }
         char32_t cp = c;
-        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+        if (QChar::isHighSurrogate(c) && i + 1 < n &&
+            QChar::isLowSurrogate(text.at(i + 1).unicode())) {
             cp = QChar::surrogateToUcs4(c, text.at(i + 1).unicode());
             ++i;
         } else if (QChar::isSurrogate(c)) {

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <filesystem>
 
 // File names on Linux are bytes, not text. A name that is not valid UTF-8 keeps

@@ -5,7 +5,6 @@
 #include "settings/TextFile.h"
 
 #include <QFileInfo>
-
 #include <filesystem>
 #include <system_error>
 #include <utility>
@@ -39,7 +38,10 @@ QString fileName(SettingsFile file)
 
 SettingsFolder::SettingsFolder(QString folder) : folder_(std::move(folder)) {}
 
-QString SettingsFolder::path(SettingsFile file) const { return folder_ + fileName(file); }
+QString SettingsFolder::path(SettingsFile file) const
+{
+    return folder_ + fileName(file);
+}
 
 bool SettingsFolder::isPresent(SettingsFile file) const
 {
@@ -55,7 +57,10 @@ bool SettingsFolder::isPresent(SettingsFile file) const
 #endif
 }
 
-QString SettingsFolder::read(SettingsFile file) const { return textfile::ReadFile(path(file)); }
+QString SettingsFolder::read(SettingsFile file) const
+{
+    return textfile::ReadFile(path(file));
+}
 
 void SettingsFolder::write(SettingsFile file, const QString &text) const
 {
@@ -79,9 +84,15 @@ QString removeCrLf(const QString &stored)
     return text;
 }
 
-QString hourText(const QString &stored) { return removeCrLf(stored).left(2); }
+QString hourText(const QString &stored)
+{
+    return removeCrLf(stored).left(2);
+}
 
-QString minuteText(const QString &stored) { return removeCrLf(stored).right(2); }
+QString minuteText(const QString &stored)
+{
+    return removeCrLf(stored).right(2);
+}
 
 QString normalisedTime(const QString &stored)
 {

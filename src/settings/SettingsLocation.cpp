@@ -18,8 +18,9 @@ QString chooseSettingsFolder(const QString &executableFolder, const QString &use
 
 QString settingsFolderForThisProcess()
 {
-    return chooseSettingsFolder(QCoreApplication::applicationDirPath(),
-                                QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    return chooseSettingsFolder(
+        QCoreApplication::applicationDirPath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 } // namespace chimebox::settings

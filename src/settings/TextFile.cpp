@@ -4,7 +4,6 @@
 #include "settings/NativeName.h"
 
 #include <QByteArray>
-
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -22,7 +21,10 @@ const QByteArray kCrLf("\r\n");
     throw Failure(QStringLiteral("%1: %2").arg(what, fileName));
 }
 
-QByteArray contentBytes(const QString &cont) { return nativename::encode(cont) + kCrLf; }
+QByteArray contentBytes(const QString &cont)
+{
+    return nativename::encode(cont) + kCrLf;
+}
 
 void refuseReadOnly(const fs::path &path, const QString &fileName)
 {

@@ -16,14 +16,14 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
 // A window over a temp settings folder, a fake player, clock, message boxes and
 // file manager, on a screen of a chosen size.
-struct FormHarness {
+struct FormHarness
+{
     QTemporaryDir settingsDir;
     QTemporaryDir music;
     FakePlayer player;

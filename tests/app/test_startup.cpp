@@ -1,5 +1,4 @@
 #include "FormHarness.h"
-
 #include "browse/DirList.h"
 #include "browse/FileList.h"
 
@@ -87,10 +86,14 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QString>("hour");
         QTest::addColumn<QString>("minute");
-        QTest::newRow("0730") << QByteArray("0730\r\n") << "07" << "30";
-        QTest::newRow("07:30") << QByteArray("07:30\r\n") << "07" << "30";
-        QTest::newRow("7") << QByteArray("7\r\n") << "7" << "7";
-        QTest::newRow("empty") << QByteArray("\r\n") << "" << "";
+        QTest::newRow("0730") << QByteArray("0730\r\n") << "07"
+                              << "30";
+        QTest::newRow("07:30") << QByteArray("07:30\r\n") << "07"
+                               << "30";
+        QTest::newRow("7") << QByteArray("7\r\n") << "7"
+                           << "7";
+        QTest::newRow("empty") << QByteArray("\r\n") << ""
+                               << "";
     }
 
     void timesAreReadByPosition()

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QTest>
-
 #include <filesystem>
 #include <fstream>
 

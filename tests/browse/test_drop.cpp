@@ -82,15 +82,24 @@ void TestDrop::folderTextCases_data()
 {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("folder");
-    QTest::newRow("file") << "/home/u/Music/a.mp3" << "/home/u/Music";
-    QTest::newRow("folder with separator") << "/home/u/Music/" << "/home/u";
-    QTest::newRow("folder with several separators") << "/home/u/Music//" << "/home/u";
-    QTest::newRow("folder without separator") << "/home/u/Music" << "/home/u";
-    QTest::newRow("file under root") << "/a.mp3" << "/";
-    QTest::newRow("folder under root") << "/media/" << "/";
-    QTest::newRow("root") << "/" << "/";
-    QTest::newRow("blanks and japanese") << "/音楽/朝 の 曲.mp3" << "/音楽";
-    QTest::newRow("relative") << "Music/a.mp3" << "Music";
+    QTest::newRow("file") << "/home/u/Music/a.mp3"
+                          << "/home/u/Music";
+    QTest::newRow("folder with separator") << "/home/u/Music/"
+                                           << "/home/u";
+    QTest::newRow("folder with several separators") << "/home/u/Music//"
+                                                    << "/home/u";
+    QTest::newRow("folder without separator") << "/home/u/Music"
+                                              << "/home/u";
+    QTest::newRow("file under root") << "/a.mp3"
+                                     << "/";
+    QTest::newRow("folder under root") << "/media/"
+                                       << "/";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("blanks and japanese") << "/音楽/朝 の 曲.mp3"
+                                         << "/音楽";
+    QTest::newRow("relative") << "Music/a.mp3"
+                              << "Music";
 }
 
 void TestDrop::folderTextCases()

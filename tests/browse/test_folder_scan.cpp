@@ -5,7 +5,6 @@
 
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <filesystem>
 
 using namespace chimebox;
@@ -37,22 +36,33 @@ void TestFolderScan::patternMatching_data()
     QTest::newRow("mp3") << "song.mp3" << audio << true;
     QTest::newRow("last of three") << "voice.wma" << audio << true;
     QTest::newRow("upper case name") << "LOUD.MP3" << audio << true;
-    QTest::newRow("mixed case pattern") << "a.wav" << "*.WaV" << true;
+    QTest::newRow("mixed case pattern") << "a.wav"
+                                        << "*.WaV" << true;
     QTest::newRow("other extension") << "cover.jpg" << audio << false;
     QTest::newRow("extension only inside") << "a.mp3.txt" << audio << false;
     QTest::newRow("no dot") << "mp3" << audio << false;
     QTest::newRow("bare extension") << ".mp3" << audio << true;
-    QTest::newRow("blanks around parts") << "a.wma" << " *.wav ; *.wma " << true;
-    QTest::newRow("empty parts") << "a.wav" << ";;*.wav;" << true;
-    QTest::newRow("empty pattern") << "a.wav" << "" << false;
-    QTest::newRow("question mark") << "track1.mp3" << "track?.mp3" << true;
-    QTest::newRow("question mark needs one") << "track.mp3" << "track?.mp3" << false;
-    QTest::newRow("star in the middle") << "01 - intro.mp3" << "0*intro.*" << true;
-    QTest::newRow("needs backtracking") << "aXbXbc.mp3" << "a*b*c.mp3" << true;
-    QTest::newRow("brackets are literal") << "[live].mp3" << "[live].mp3" << true;
-    QTest::newRow("bracket not a class") << "l.mp3" << "[live].mp3" << false;
+    QTest::newRow("blanks around parts") << "a.wma"
+                                         << " *.wav ; *.wma " << true;
+    QTest::newRow("empty parts") << "a.wav"
+                                 << ";;*.wav;" << true;
+    QTest::newRow("empty pattern") << "a.wav"
+                                   << "" << false;
+    QTest::newRow("question mark") << "track1.mp3"
+                                   << "track?.mp3" << true;
+    QTest::newRow("question mark needs one") << "track.mp3"
+                                             << "track?.mp3" << false;
+    QTest::newRow("star in the middle") << "01 - intro.mp3"
+                                        << "0*intro.*" << true;
+    QTest::newRow("needs backtracking") << "aXbXbc.mp3"
+                                        << "a*b*c.mp3" << true;
+    QTest::newRow("brackets are literal") << "[live].mp3"
+                                          << "[live].mp3" << true;
+    QTest::newRow("bracket not a class") << "l.mp3"
+                                         << "[live].mp3" << false;
     QTest::newRow("japanese name") << "朝のチャイム.MP3" << audio << true;
-    QTest::newRow("full width letters fold") << "ＡＢ.wav" << "ａｂ.wav" << true;
+    QTest::newRow("full width letters fold") << "ＡＢ.wav"
+                                             << "ａｂ.wav" << true;
 }
 
 void TestFolderScan::patternMatching()
@@ -84,7 +94,7 @@ void TestFolderScan::listsMatchingVisibleFilesOnly()
 void TestFolderScan::naturalOrder()
 {
     QTemporaryDir dir;
-    const QStringList expected = {"1.mp3",   "2.mp3",     "10.mp3",  "track 9.mp3",
+    const QStringList expected = {"1.mp3",        "2.mp3",    "10.mp3",   "track 9.mp3",
                                   "Track 10.mp3", "あさ.mp3", "いぬ.mp3", "朝.mp3"};
     for (auto it = expected.rbegin(); it != expected.rend(); ++it)
         tempfiles::touch(dir.path() + u'/' + *it);
@@ -144,28 +154,50 @@ void TestFolderScan::volumeFilter_data()
     QTest::addColumn<QString>("root");
     QTest::addColumn<QString>("type");
     QTest::addColumn<bool>("kept");
-    QTest::newRow("root") << "/" << "ext4" << true;
-    QTest::newRow("root on overlay") << "/" << "overlay" << true;
-    QTest::newRow("separate home") << "/home" << "ext4" << true;
-    QTest::newRow("a home below home") << "/home/user" << "ext4" << false;
-    QTest::newRow("usb stick") << "/media/user/STICK" << "vfat" << true;
-    QTest::newRow("udisks mount") << "/run/media/user/DISC" << "iso9660" << true;
-    QTest::newRow("mnt") << "/mnt" << "ext4" << true;
-    QTest::newRow("below mnt") << "/mnt/music" << "nfs4" << true;
-    QTest::newRow("tmpfs below mnt") << "/mnt/ram" << "tmpfs" << false;
-    QTest::newRow("lookalike of mnt") << "/mntx" << "ext4" << false;
-    QTest::newRow("proc") << "/proc" << "proc" << false;
-    QTest::newRow("sys") << "/sys" << "sysfs" << false;
-    QTest::newRow("cgroup") << "/sys/fs/cgroup" << "cgroup2" << false;
-    QTest::newRow("dev") << "/dev" << "devtmpfs" << false;
-    QTest::newRow("shm") << "/dev/shm" << "tmpfs" << false;
-    QTest::newRow("run") << "/run" << "tmpfs" << false;
-    QTest::newRow("user runtime") << "/run/user/1000" << "tmpfs" << false;
-    QTest::newRow("gvfs") << "/run/user/1000/gvfs" << "fuse.gvfsd-fuse" << false;
-    QTest::newRow("boot") << "/boot" << "ext4" << false;
-    QTest::newRow("efi") << "/boot/efi" << "vfat" << false;
-    QTest::newRow("snap") << "/snap/core/123" << "squashfs" << false;
-    QTest::newRow("tmp") << "/tmp" << "tmpfs" << false;
+    QTest::newRow("root") << "/"
+                          << "ext4" << true;
+    QTest::newRow("root on overlay") << "/"
+                                     << "overlay" << true;
+    QTest::newRow("separate home") << "/home"
+                                   << "ext4" << true;
+    QTest::newRow("a home below home") << "/home/user"
+                                       << "ext4" << false;
+    QTest::newRow("usb stick") << "/media/user/STICK"
+                               << "vfat" << true;
+    QTest::newRow("udisks mount") << "/run/media/user/DISC"
+                                  << "iso9660" << true;
+    QTest::newRow("mnt") << "/mnt"
+                         << "ext4" << true;
+    QTest::newRow("below mnt") << "/mnt/music"
+                               << "nfs4" << true;
+    QTest::newRow("tmpfs below mnt") << "/mnt/ram"
+                                     << "tmpfs" << false;
+    QTest::newRow("lookalike of mnt") << "/mntx"
+                                      << "ext4" << false;
+    QTest::newRow("proc") << "/proc"
+                          << "proc" << false;
+    QTest::newRow("sys") << "/sys"
+                         << "sysfs" << false;
+    QTest::newRow("cgroup") << "/sys/fs/cgroup"
+                            << "cgroup2" << false;
+    QTest::newRow("dev") << "/dev"
+                         << "devtmpfs" << false;
+    QTest::newRow("shm") << "/dev/shm"
+                         << "tmpfs" << false;
+    QTest::newRow("run") << "/run"
+                         << "tmpfs" << false;
+    QTest::newRow("user runtime") << "/run/user/1000"
+                                  << "tmpfs" << false;
+    QTest::newRow("gvfs") << "/run/user/1000/gvfs"
+                          << "fuse.gvfsd-fuse" << false;
+    QTest::newRow("boot") << "/boot"
+                          << "ext4" << false;
+    QTest::newRow("efi") << "/boot/efi"
+                         << "vfat" << false;
+    QTest::newRow("snap") << "/snap/core/123"
+                          << "squashfs" << false;
+    QTest::newRow("tmp") << "/tmp"
+                         << "tmpfs" << false;
 }
 
 void TestFolderScan::volumeFilter()
@@ -179,8 +211,9 @@ void TestFolderScan::volumeFilter()
 void TestFolderScan::volumesKeepRootFirstAndEachOnce()
 {
     const QList<Volume> mounted = {
-        {"/proc", "proc", ""},  {"/media/u/B", "vfat", "B"}, {"/home", "ext4", ""},
-        {"/media/u/B", "vfat", "B again"}, {"/sys", "sysfs", ""},
+        {"/proc", "proc", ""}, {"/media/u/B", "vfat", "B"},
+        {"/home", "ext4", ""}, {"/media/u/B", "vfat", "B again"},
+        {"/sys", "sysfs", ""},
     };
     const QList<Volume> volumes = userVolumes(mounted);
     QStringList roots;

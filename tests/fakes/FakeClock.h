@@ -3,7 +3,6 @@
 #include "scheduler/Clock.h"
 
 #include <QDateTime>
-
 #include <functional>
 
 // A clock that stands still until a test moves it; reads are counted.
@@ -12,8 +11,7 @@ class FakeClock : public chimebox::scheduler::Clock
 public:
     explicit FakeClock(QDate date = QDate(2024, 3, 1), QTime time = QTime(7, 0))
         : now_(date, time, Qt::UTC)
-    {
-    }
+    {}
 
     mutable int timeReads = 0;
     mutable int dateReads = 0;

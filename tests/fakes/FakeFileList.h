@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <utility>
 
 // The file list over plain names, counting how often each property is read.
@@ -14,8 +13,7 @@ public:
     FakeFileList() = default;
     FakeFileList(QString folder, QStringList names, int index = -1)
         : folder_(std::move(folder)), names_(std::move(names)), index_(index)
-    {
-    }
+    {}
 
     mutable int pathReads = 0;
     mutable int indexReads = 0;

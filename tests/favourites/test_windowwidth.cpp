@@ -6,7 +6,8 @@ using namespace chimebox::favourites;
 
 namespace {
 
-struct FakeWindow final : WindowGeometry {
+struct FakeWindow final : WindowGeometry
+{
     float w = kNarrowWidth;
     float l = 0;
     float screen = 19200;

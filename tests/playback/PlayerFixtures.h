@@ -13,8 +13,7 @@
 
 // Shared by the player's tests: fixture files and a log of the states the
 // player announced, read at the moment of each announcement.
-namespace playertest
-{
+namespace playertest {
 
 inline QString fixture(const QString &name)
 {
@@ -37,7 +36,8 @@ inline chimebox::playback::MpvPlayer::Options nullOutput()
     return {QStringLiteral("null")};
 }
 
-struct StateLog : QObject {
+struct StateLog : QObject
+{
     QList<int> states;
     explicit StateLog(chimebox::playback::MediaPlayer &player)
     {

@@ -88,13 +88,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hour");
         QTest::addColumn<QString>("minute");
         QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("items") << "07" << "30" << QByteArray("0730\r\n");
-        QTest::newRow("first keystroke") << "0" << "30" << QByteArray("030\r\n");
-        QTest::newRow("one-digit hour") << "7" << "30" << QByteArray("730\r\n");
-        QTest::newRow("empty minute") << "07" << "" << QByteArray("07\r\n");
-        QTest::newRow("both empty") << "" << "" << QByteArray("\r\n");
-        QTest::newRow("nothing trimmed") << " 7" << "3 " << QByteArray(" 73 \r\n");
-        QTest::newRow("letters") << "ab" << "時" << QByteArray("ab\xe6\x99\x82\r\n");
+        QTest::newRow("items") << "07"
+                               << "30" << QByteArray("0730\r\n");
+        QTest::newRow("first keystroke") << "0"
+                                         << "30" << QByteArray("030\r\n");
+        QTest::newRow("one-digit hour") << "7"
+                                        << "30" << QByteArray("730\r\n");
+        QTest::newRow("empty minute") << "07"
+                                      << "" << QByteArray("07\r\n");
+        QTest::newRow("both empty") << ""
+                                    << "" << QByteArray("\r\n");
+        QTest::newRow("nothing trimmed") << " 7"
+                                         << "3 " << QByteArray(" 73 \r\n");
+        QTest::newRow("letters") << "ab"
+                                 << "時" << QByteArray("ab\xe6\x99\x82\r\n");
     }
     void timesAreStoredAsTyped()
     {

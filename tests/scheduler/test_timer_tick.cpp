@@ -18,12 +18,12 @@ using chimebox::settings::SettingsFile;
 using chimebox::settings::SettingsFolder;
 namespace autoplay = chimebox::playback::autoplay;
 
-namespace
-{
+namespace {
 
 // The fakes with their reads written to one shared log, so the order of reads
 // across objects can be checked.
-struct LoggingFileList : FakeFileList {
+struct LoggingFileList : FakeFileList
+{
     using FakeFileList::FakeFileList;
     QStringList *log = nullptr;
     std::function<void()> onIndexRead;
@@ -37,7 +37,8 @@ struct LoggingFileList : FakeFileList {
     }
 };
 
-struct LoggingPlayer : FakePlayer {
+struct LoggingPlayer : FakePlayer
+{
     QStringList *log = nullptr;
     std::function<void()> onStateRead;
     int playState() const override
@@ -51,7 +52,8 @@ struct LoggingPlayer : FakePlayer {
 };
 
 // One window's worth of what the tick touches, over a fresh settings folder.
-struct Rig {
+struct Rig
+{
     QTemporaryDir dir;
     SettingsFolder folder{dir.path()};
     FakeClock clock{QDate(2024, 3, 1), QTime(7, 0)};

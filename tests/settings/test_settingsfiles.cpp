@@ -48,16 +48,36 @@ private Q_SLOTS:
         QTest::addColumn<QString>("hour");
         QTest::addColumn<QString>("minute");
         QTest::addColumn<QString>("normalised");
-        QTest::newRow("0730") << QStringLiteral("0730\r\n") << "07" << "30" << "07:30";
-        QTest::newRow("07:30") << QStringLiteral("07:30\r\n") << "07" << "30" << "07:30";
-        QTest::newRow("07") << QStringLiteral("07\r\n") << "07" << "07" << "07:07";
-        QTest::newRow("07:30:15") << QStringLiteral("07:30:15\r\n") << "07" << "15" << "07:15";
-        QTest::newRow("730") << QStringLiteral("730\r\n") << "73" << "30" << "73:30";
-        QTest::newRow("7") << QStringLiteral("7\r\n") << "7" << "7" << "7:7";
-        QTest::newRow("7:5") << QStringLiteral("7:5\r\n") << "7:" << ":5" << "7:::5";
-        QTest::newRow("empty") << QStringLiteral("\r\n") << "" << "" << ":";
-        QTest::newRow("LF only") << QStringLiteral("0730\n") << "07" << "0\n" << "07:0\n";
-        QTest::newRow("CR LF inside") << QStringLiteral("07\r\n30\r\n") << "07" << "30" << "07:30";
+        QTest::newRow("0730") << QStringLiteral("0730\r\n") << "07"
+                              << "30"
+                              << "07:30";
+        QTest::newRow("07:30") << QStringLiteral("07:30\r\n") << "07"
+                               << "30"
+                               << "07:30";
+        QTest::newRow("07") << QStringLiteral("07\r\n") << "07"
+                            << "07"
+                            << "07:07";
+        QTest::newRow("07:30:15") << QStringLiteral("07:30:15\r\n") << "07"
+                                  << "15"
+                                  << "07:15";
+        QTest::newRow("730") << QStringLiteral("730\r\n") << "73"
+                             << "30"
+                             << "73:30";
+        QTest::newRow("7") << QStringLiteral("7\r\n") << "7"
+                           << "7"
+                           << "7:7";
+        QTest::newRow("7:5") << QStringLiteral("7:5\r\n") << "7:"
+                             << ":5"
+                             << "7:::5";
+        QTest::newRow("empty") << QStringLiteral("\r\n") << ""
+                               << ""
+                               << ":";
+        QTest::newRow("LF only") << QStringLiteral("0730\n") << "07"
+                                 << "0\n"
+                                 << "07:0\n";
+        QTest::newRow("CR LF inside") << QStringLiteral("07\r\n30\r\n") << "07"
+                                      << "30"
+                                      << "07:30";
     }
 
     void storedTimesAreReadByPosition()
@@ -76,7 +96,8 @@ private Q_SLOTS:
         QCOMPARE(parseFavourites(QStringLiteral("/a\r\n\r\n/b\r\n\r\n")),
                  (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
         QCOMPARE(parseFavourites(QStringLiteral("\r\n\r\n\r\n")), QStringList());
-        QCOMPARE(parseFavourites(QStringLiteral("/a\n/b\n")), QStringList{QStringLiteral("/a\n/b\n")});
+        QCOMPARE(parseFavourites(QStringLiteral("/a\n/b\n")),
+                 QStringList{QStringLiteral("/a\n/b\n")});
         QCOMPARE(parseFavourites(QStringLiteral("/a\r\n/a\r\n")),
                  (QStringList{QStringLiteral("/a"), QStringLiteral("/a")}));
         QCOMPARE(parseFavourites(QStringLiteral(" /a \r\n")), QStringList{QStringLiteral(" /a ")});
@@ -88,7 +109,8 @@ private Q_SLOTS:
     void unwritableProgramFolderFallsBackToTheUsersFolder()
     {
         QTemporaryDir dir;
-        QCOMPARE(chooseSettingsFolder(dir.path(), dir.path() + QStringLiteral("/user")), dir.path());
+        QCOMPARE(chooseSettingsFolder(dir.path(), dir.path() + QStringLiteral("/user")),
+                 dir.path());
         const QString fallback = dir.path() + QStringLiteral("/user/config");
         QCOMPARE(chooseSettingsFolder(dir.path() + QStringLiteral("/gone"), fallback), fallback);
         QVERIFY(QFileInfo(fallback).isDir());

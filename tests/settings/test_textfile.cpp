@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <filesystem>
 #include <fstream>
 
@@ -46,7 +45,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("four digits") << QStringLiteral("0730") << QByteArray("0730\r\n");
         QTest::newRow("empty") << QString() << QByteArray("\r\n");
-        QTest::newRow("already ends in CR LF") << QStringLiteral("a\r\n") << QByteArray("a\r\n\r\n");
+        QTest::newRow("already ends in CR LF")
+            << QStringLiteral("a\r\n") << QByteArray("a\r\n\r\n");
         QTest::newRow("Japanese") << QStringLiteral("音楽/朝") << QByteArray("音楽/朝\r\n");
     }
 
@@ -66,8 +66,9 @@ private Q_SLOTS:
         WriteFile(file, QStringLiteral("07"));
         QCOMPARE(bytesOf(file), QByteArray("07\r\n"));
         // Nothing is left beside it from the write.
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("long")),
-                 QStringList{QStringLiteral("long.ini")});
+        QCOMPARE(
+            QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("long")),
+            QStringList{QStringLiteral("long.ini")});
     }
 
     void pathsThatAreNotPlainTextRoundTrip()

@@ -1,0 +1,216 @@
+// The whole road from a click on a file to sound out of the speakers: the real
+// window, the real libmpv player with its normal audio output, and a private
+// PulseAudio daemon whose null sink is recorded. Run it through
+// with-pulseaudio.sh.
+
+#include "MonitorRecorder.h"
+#include "app/Form1.h"
+#include "browse/FileList.h"
+#include "fakes/FakeFileManager.h"
+#include "fakes/FakeMessageSink.h"
+#include "playback/MpvPlayer.h"
+#include "playback/PlayerWidget.h"
+#include "playback/ToneWav.h"
+#include "scheduler/Clock.h"
+#include "settings/NativeName.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <functional>
+#include <memory>
+
+using namespace chimebox;
+
+namespace {
+
+constexpr double kLowHz = 440;
+constexpr double kHighHz = 1760;
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    std::ofstream out(nativename::toPath(path), std::ios::binary);
+    out.write(bytes.constData(), bytes.size());
+}
+
+// Every file the player opens, with where the recording stood at that moment,
+// and every state it announced, for the messages of failed checks.
+struct PlayerLog : QObject
+{
+    struct Load
+    {
+        QString url;
+        qint64 frame;
+        qint64 ms;
+    };
+    QList<Load> loads;
+    QString states;
+    int previousState = playback::Undefined;
+
+    PlayerLog(playback::MediaPlayer &player, const MonitorRecorder &recorder)
+    {
+        connect(&player, &playback::MediaPlayer::StatusChange, this, [&, this] {
+            const int state = player.playState();
+            states += QStringLiteral(" %1@%2ms").arg(state).arg(recorder.elapsedMs());
+            // Opening a file announces Transitioning; so does the end of one,
+            // but only right after MediaEnded.
+            if (state == playback::Transitioning && previousState != playback::MediaEnded)
+                loads.append({player.URL(), recorder.frameCount(), recorder.elapsedMs()});
+            previousState = state;
+        });
+    }
+};
+
+} // namespace
+
+class TestRealSound : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void clickPlaysTheFolderOverAndOverUntilStopped();
+
+private:
+    // Waits until the tone of hz sounds after the given load; start receives
+    // the frame where it was first heard.
+    bool hearTone(PlayerLog::Load load, double hz, qint64 *start = nullptr);
+
+    MonitorRecorder recorder;
+    // What the window and the player went through, for failure messages.
+    std::function<QString()> story = [] { return QString(); };
+};
+
+void TestRealSound::initTestCase()
+{
+    const QString source = qEnvironmentVariable("CHIMEBOX_MONITOR_SOURCE");
+    QVERIFY2(!source.isEmpty() && qEnvironmentVariableIsSet("PULSE_SERVER"),
+             "run this test through tests/e2e/with-pulseaudio.sh");
+    QVERIFY2(recorder.start(source), qPrintable(recorder.error()));
+    // The monitor delivers silence while nothing plays; without a silent start
+    // nothing below would prove anything.
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.frameCount() > MonitorRecorder::framesIn(300), 5000);
+    QCOMPARE(recorder.lastSound(), -1);
+}
+
+bool TestRealSound::hearTone(PlayerLog::Load load, double hz, qint64 *start)
+{
+    const qint64 window = MonitorRecorder::framesIn(100);
+    const bool heard =
+        QTest::qWaitFor([&] { return recorder.toneFrom(load.frame, hz, window) >= 0; }, 5000);
+    if (heard && start)
+        *start = recorder.toneFrom(load.frame, hz, window);
+    return heard;
+}
+
+void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
+{
+    QTemporaryDir settingsDir;
+    QTemporaryDir musicDir;
+    QVERIFY(settingsDir.isValid() && musicDir.isValid());
+    const QString low = QStringLiteral("a-low.wav");
+    const QString high = QStringLiteral("b-高い音.wav");
+    // The first file is longer so that the stop below lands well inside it.
+    writeBytes(musicDir.filePath(low), playback::toneWav(kLowHz, 1500));
+    writeBytes(musicDir.filePath(high), playback::toneWav(kHighHz, 1000));
+    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+               nativename::encode(musicDir.path()) + "\r\n");
+
+    // Wired as the program wires itself, with message boxes and the file
+    // manager faked so nothing blocks.
+    playback::MpvPlayer player;
+    player.start();
+    scheduler::SystemClock clock;
+    FakeMessageSink messages;
+    FakeFileManager fileManager;
+    app::Form1 form({player,
+                     new playback::PlayerWidget(player),
+                     clock,
+                     messages,
+                     fileManager,
+                     settingsDir.path(),
+                     {}});
+    form.Form_Load();
+    QVERIFY(form.formLoaded());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
+    auto *Command1 = form.findChild<QPushButton *>(QStringLiteral("Command1"));
+    QVERIFY(File1 && Command1);
+    QCOMPARE(File1->listCount(), 2);
+    QCOMPARE(File1->item(0), low);
+    QCOMPARE(File1->item(1), high);
+    const QString folder = File1->path();
+    PlayerLog log(player, recorder);
+    story = [&] {
+        return QStringLiteral(" playState:%1 at %2ms; autoPlayState %3, ListIndex %4; %5")
+            .arg(log.states)
+            .arg(recorder.elapsedMs())
+            .arg(form.autoPlayState())
+            .arg(File1->listIndex())
+            .arg(messages.failures.join(u' '));
+    };
+
+    // A click on the first file; the next tick of the real one-second timer plays it.
+    QTest::mouseClick(File1->viewport(), Qt::LeftButton, {},
+                      File1->visualItemRect(File1->QListWidget::item(0)).center());
+    QCOMPARE(File1->listIndex(), 0);
+    QCOMPARE(form.autoPlayState(), 3);
+    QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 1; }, 3000), qPrintable(story()));
+    QCOMPARE(log.loads[0].url, folder + u'/' + low);
+
+    const PlayerLog::Load first = log.loads[0];
+    QVERIFY2(QTest::qWaitFor([&] { return recorder.firstSoundFrom(first.frame) >= 0; }, 3000),
+             qPrintable(story()));
+    const qint64 firstSound = recorder.firstSoundFrom(first.frame);
+    qInfo("tick to first sound: %lld ms as it arrived, %lld ms by frames",
+          recorder.arrivalMs(firstSound) - first.ms,
+          (firstSound - first.frame) * 1000 / MonitorRecorder::kRate);
+    QVERIFY2(hearTone(first, kLowHz), qPrintable(QStringLiteral("no low tone;") + story()));
+
+    // Its end moves the selection on, and the next tick plays the Japanese name.
+    QVERIFY2(QTest::qWaitFor([&] { return File1->listIndex() == 1; }, 5000), qPrintable(story()));
+    QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 2; }, 3000), qPrintable(story()));
+    QCOMPARE(log.loads[1].url, folder + u'/' + high);
+    QCOMPARE(player.URL(), folder + u'/' + high);
+    QVERIFY2(hearTone(log.loads[1], kHighHz),
+             qPrintable(QStringLiteral("no high tone;") + story()));
+
+    // The last file wraps round to the first.
+    QVERIFY2(QTest::qWaitFor([&] { return File1->listIndex() == 0; }, 5000), qPrintable(story()));
+    QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 3; }, 3000), qPrintable(story()));
+    QCOMPARE(log.loads[2].url, folder + u'/' + low);
+    qint64 again = -1;
+    QVERIFY2(hearTone(log.loads[2], kLowHz, &again),
+             qPrintable(QStringLiteral("no low tone again;") + story()));
+
+    // The stop button silences it at once, long before the file would end,
+    // and nothing plays on.
+    QCOMPARE(player.playState(), int(playback::Playing));
+    const qint64 stopFrame = recorder.frameCount();
+    const qint64 stopMs = recorder.elapsedMs();
+    QTest::mouseClick(Command1, Qt::LeftButton);
+    QCOMPARE(form.autoPlayState(), 4);
+    QCOMPARE(player.playState(), int(playback::Stopped));
+    QTest::qWait(600);
+    const qint64 lastSound = recorder.lastSound();
+    QVERIFY2(recorder.frameCount() - 1 - lastSound >= MonitorRecorder::framesIn(300),
+             "sound still comes out after the stop button");
+    QVERIFY2(lastSound - again < MonitorRecorder::framesIn(1200), "the file played to its end");
+    qInfo("stop button to silence: %lld ms as it arrived, %lld ms by frames",
+          recorder.arrivalMs(lastSound) - stopMs,
+          (lastSound + 1 - stopFrame) * 1000 / MonitorRecorder::kRate);
+
+    QTest::qWait(2500);
+    QVERIFY2(recorder.lastSound() == lastSound, "sound came back after the stop button");
+    QCOMPARE(log.loads.size(), 3);
+    QCOMPARE(File1->listIndex(), 0);
+    QCOMPARE(form.autoPlayState(), 4);
+    QVERIFY2(messages.failures.isEmpty(), qPrintable(story()));
+}
+
+QTEST_MAIN(TestRealSound)
+#include "test_real_sound.moc"

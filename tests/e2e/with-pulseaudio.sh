@@ -1,0 +1,91 @@
+#!/bin/sh
+# Runs a command against a private PulseAudio daemon whose only output is a
+# null sink, so a test can record what really came out of the speakers.
+#   with-pulseaudio.sh CMD [ARGS...]
+# Exports PULSE_SERVER and CHIMEBOX_MONITOR_SOURCE (the null sink's monitor)
+# for the command, and exits with its status; when that is a failure, the
+# daemon's log follows the command's output. Exits 77 (skipped) when
+# PulseAudio is not installed.
+
+if [ "$#" -eq 0 ]; then
+    echo "usage: $0 CMD [ARGS...]" >&2
+    exit 2
+fi
+
+for tool in pulseaudio pactl parec; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "$tool is not installed (packages pulseaudio, pulseaudio-utils): skipped" >&2
+        exit 77
+    fi
+done
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/chimebox-pulse.XXXXXX") || exit 1
+daemon_pid=
+
+cleanup() {
+    if [ -z "$daemon_pid" ] && [ -f "$tmp/run/pulse/pid" ]; then
+        daemon_pid=$(cat "$tmp/run/pulse/pid" 2>/dev/null)
+    fi
+    if [ -n "$daemon_pid" ]; then
+        kill "$daemon_pid" 2>/dev/null
+        # Give it a moment to leave before its folder goes.
+        i=0
+        while kill -0 "$daemon_pid" 2>/dev/null && [ "$i" -lt 50 ]; do
+            sleep 0.1
+            i=$((i + 1))
+        done
+        kill -9 "$daemon_pid" 2>/dev/null
+    fi
+    rm -rf "$tmp"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+mkdir -p "$tmp/home" "$tmp/run"
+chmod 700 "$tmp" "$tmp/home" "$tmp/run"
+HOME=$tmp/home
+XDG_RUNTIME_DIR=$tmp/run
+export HOME XDG_RUNTIME_DIR
+unset PULSE_SERVER PULSE_SINK PULSE_SOURCE
+# The daemon would otherwise look for a user session bus it does not need.
+unset DBUS_SESSION_BUS_ADDRESS
+
+if ! pulseaudio -D --system=false --exit-idle-time=-1 --disallow-exit -n \
+    --load=module-null-sink --load=module-native-protocol-unix \
+    --log-target=file:"$tmp/pulseaudio.log"; then
+    echo "pulseaudio did not start:" >&2
+    cat "$tmp/pulseaudio.log" >&2 2>/dev/null
+    exit 1
+fi
+
+PULSE_SERVER=unix:$XDG_RUNTIME_DIR/pulse/native
+export PULSE_SERVER
+
+i=0
+until pactl info >/dev/null 2>&1; do
+    i=$((i + 1))
+    if [ "$i" -ge 100 ]; then
+        echo "pulseaudio does not answer at $PULSE_SERVER:" >&2
+        cat "$tmp/pulseaudio.log" >&2 2>/dev/null
+        exit 1
+    fi
+    sleep 0.1
+done
+daemon_pid=$(cat "$XDG_RUNTIME_DIR/pulse/pid" 2>/dev/null)
+
+sink=$(pactl info | sed -n 's/^Default Sink: //p')
+if [ -z "$sink" ]; then
+    echo "pulseaudio has no default sink" >&2
+    exit 1
+fi
+CHIMEBOX_MONITOR_SOURCE=$sink.monitor
+export CHIMEBOX_MONITOR_SOURCE
+
+"$@"
+status=$?
+if [ "$status" -ne 0 ]; then
+    echo "--- the end of pulseaudio's log ---" >&2
+    tail -n 40 "$tmp/pulseaudio.log" >&2 2>/dev/null
+fi
+exit "$status"
