@@ -7,7 +7,6 @@
 #include "settings/SettingsLocation.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <clocale>
 
 using namespace chimebox;
@@ -35,13 +34,5 @@ int main(int argc, char *argv[])
     form.Form_Load();
     form.show();
 
-    // The engine starts once the window is on screen, so it costs no start-up time.
-    QTimer::singleShot(0, &player, [&] {
-        try {
-            player.start();
-        } catch (const Failure &failure) {
-            messages.showFailure(failure.message());
-        }
-    });
     return application.exec();
 }

@@ -39,8 +39,9 @@ public:
 Q_SIGNALS:
     // Raised at every change of playState.
     void StatusChange();
-    // The current file could not be played. outputFailed: no sound can come
-    // out at all (no audio device), so trying other files is pointless.
+    // The current file could not be played. Never raised inside setURL or
+    // playChime: the caller has returned before it learns of the failure. outputFailed: no sound
+    // can come out at all (no audio device), so trying other files is pointless.
     void playbackFailed(const QString &reason, bool outputFailed);
 };
 

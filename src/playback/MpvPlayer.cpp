@@ -1,5 +1,6 @@
 #include "playback/MpvPlayer.h"
 
+#include "playback/MpvLibrary.h"
 #include "playback/ToneWav.h"
 #include "settings/Failure.h"
 #include "settings/NativeName.h"
@@ -9,7 +10,6 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
-#include <mpv/client.h>
 #include <vector>
 
 namespace chimebox::playback {
@@ -27,9 +27,16 @@ enum Observed : uint64_t {
 
 constexpr int kPositionUpdateMs = 250;
 
+// Loaded by the first start(): a library that cannot be loaded is an engine
+// that cannot start.
+const MpvLibrary &mpv()
+{
+    return MpvLibrary::get();
+}
+
 QString mpvError(int code)
 {
-    return QString::fromUtf8(mpv_error_string(code));
+    return QString::fromUtf8(mpv().errorString(code));
 }
 
 } // namespace
@@ -48,8 +55,8 @@ MpvPlayer::~MpvPlayer()
     if (mpv_ == nullptr)
         return;
     // mpv's threads must not reach this object while it goes away.
-    mpv_set_wakeup_callback(mpv_, nullptr, nullptr);
-    mpv_terminate_destroy(mpv_);
+    mpv().setWakeupCallback(mpv_, nullptr, nullptr);
+    mpv().terminateDestroy(mpv_);
 }
 
 void MpvPlayer::start()
@@ -59,7 +66,7 @@ void MpvPlayer::start()
     // mpv parses numbers the C way and refuses to start under a locale with
     // a decimal comma.
     std::setlocale(LC_NUMERIC, "C");
-    mpv_handle *handle = mpv_create();
+    mpv_handle *handle = mpv().create();
     if (handle == nullptr)
         throw Failure(QStringLiteral("再生エンジンを作成できません"));
 
@@ -86,25 +93,25 @@ void MpvPlayer::start()
     if (!options_.audioOutput.isEmpty())
         settings.emplace_back("ao", options_.audioOutput.toUtf8());
     for (const auto &[name, value] : settings) {
-        const int rc = mpv_set_option_string(handle, name, value.constData());
+        const int rc = mpv().setOptionString(handle, name, value.constData());
         if (rc < 0) {
-            mpv_terminate_destroy(handle);
+            mpv().terminateDestroy(handle);
             throw Failure(QStringLiteral("再生エンジンの設定 %1 に失敗しました（%2）")
                               .arg(QString::fromLatin1(name), mpvError(rc)));
         }
     }
-    const int rc = mpv_initialize(handle);
+    const int rc = mpv().initialize(handle);
     if (rc < 0) {
-        mpv_terminate_destroy(handle);
+        mpv().terminateDestroy(handle);
         throw Failure(QStringLiteral("再生エンジンを初期化できません（%1）").arg(mpvError(rc)));
     }
-    mpv_observe_property(handle, ObservedPause, "pause", MPV_FORMAT_FLAG);
-    mpv_observe_property(handle, ObservedTimePos, "time-pos", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle, ObservedDuration, "duration", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle, ObservedVolume, "volume", MPV_FORMAT_DOUBLE);
-    mpv_observe_property(handle, ObservedMute, "mute", MPV_FORMAT_FLAG);
+    mpv().observeProperty(handle, ObservedPause, "pause", MPV_FORMAT_FLAG);
+    mpv().observeProperty(handle, ObservedTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv().observeProperty(handle, ObservedDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv().observeProperty(handle, ObservedVolume, "volume", MPV_FORMAT_DOUBLE);
+    mpv().observeProperty(handle, ObservedMute, "mute", MPV_FORMAT_FLAG);
     mpv_ = handle;
-    mpv_set_wakeup_callback(mpv_, &MpvPlayer::wakeup, this);
+    mpv().setWakeupCallback(mpv_, &MpvPlayer::wakeup, this);
 }
 
 void MpvPlayer::wakeup(void *self)
@@ -120,7 +127,7 @@ void MpvPlayer::drainEvents()
 {
     wakeupPending_.store(false);
     while (mpv_ != nullptr) {
-        const mpv_event *event = mpv_wait_event(mpv_, 0);
+        const mpv_event *event = mpv().waitEvent(mpv_, 0);
         if (event->event_id == MPV_EVENT_NONE)
             break;
         handleEvent(*event);
@@ -264,20 +271,26 @@ void MpvPlayer::command(std::initializer_list<const char *> args)
 {
     std::vector<const char *> argv(args);
     argv.push_back(nullptr);
-    mpv_command(mpv_, argv.data());
+    mpv().command(mpv_, argv.data());
 }
 
 void MpvPlayer::load(const Source &source)
 {
-    start();
     ++generation_;
+    try {
+        start();
+    } catch (const Failure &failure) {
+        // Without an engine nothing can sound, whichever file comes next.
+        reportFailureLater(failure.message(), true);
+        return;
+    }
     int no = 0;
-    mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &no);
+    mpv().setProperty(mpv_, "pause", MPV_FORMAT_FLAG, &no);
     paused_ = false;
 
     const char *args[] = {"loadfile", source.target.constData(), "replace", nullptr};
     mpv_node result;
-    const int rc = mpv_command_ret(mpv_, args, &result);
+    const int rc = mpv().commandRet(mpv_, args, &result);
     int64_t id = -1;
     if (rc >= 0) {
         if (result.format == MPV_FORMAT_NODE_MAP) {
@@ -287,7 +300,7 @@ void MpvPlayer::load(const Source &source)
                     id = result.u.list->values[i].u.int64;
             }
         }
-        mpv_free_node_contents(&result);
+        mpv().freeNodeContents(&result);
     }
 
     current_ = source;
@@ -303,12 +316,26 @@ void MpvPlayer::load(const Source &source)
         const quint64 generation = generation_;
         setState(Stopped);
         if (generation == generation_)
-            Q_EMIT playbackFailed(
+            reportFailureLater(
                 QStringLiteral("「%1」を開けません（%2）").arg(source.name, mpvError(rc)), false);
         return;
     }
     entryId_ = id;
     setState(Transitioning);
+}
+
+void MpvPlayer::reportFailureLater(const QString &reason, bool outputFailed)
+{
+    // Like a failure the engine reports, it arrives after the call that
+    // started the file has returned, so the caller has noted what it started.
+    const quint64 generation = generation_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, reason, outputFailed] {
+            if (generation == generation_)
+                Q_EMIT playbackFailed(reason, outputFailed);
+        },
+        Qt::QueuedConnection);
 }
 
 void MpvPlayer::setURL(const QString &url)
@@ -353,7 +380,7 @@ void MpvPlayer::play()
 {
     if (state_ == Paused) {
         int no = 0;
-        mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &no);
+        mpv().setProperty(mpv_, "pause", MPV_FORMAT_FLAG, &no);
     } else if (entryId_ < 0 && !current_.target.isEmpty()) {
         load(current_);
     }
@@ -364,7 +391,7 @@ void MpvPlayer::pause()
     if (state_ != Playing)
         return;
     int yes = 1;
-    mpv_set_property(mpv_, "pause", MPV_FORMAT_FLAG, &yes);
+    mpv().setProperty(mpv_, "pause", MPV_FORMAT_FLAG, &yes);
 }
 
 void MpvPlayer::togglePause()
@@ -381,7 +408,7 @@ void MpvPlayer::seek(double seconds)
         return;
     const QByteArray target = QByteArray::number(std::max(0.0, seconds), 'f', 3);
     const char *args[] = {"seek", target.constData(), "absolute", nullptr};
-    mpv_command_async(mpv_, 0, args);
+    mpv().commandAsync(mpv_, 0, args);
     position_ = seconds;
 }
 
@@ -394,7 +421,7 @@ void MpvPlayer::setVolume(int volume)
     }
     if (mpv_ != nullptr) {
         double value = volume_;
-        mpv_set_property_async(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &value);
+        mpv().setPropertyAsync(mpv_, 0, "volume", MPV_FORMAT_DOUBLE, &value);
     }
 }
 
@@ -406,7 +433,7 @@ void MpvPlayer::setMute(bool muted)
     }
     if (mpv_ != nullptr) {
         int value = muted_ ? 1 : 0;
-        mpv_set_property_async(mpv_, 0, "mute", MPV_FORMAT_FLAG, &value);
+        mpv().setPropertyAsync(mpv_, 0, "mute", MPV_FORMAT_FLAG, &value);
     }
 }
 

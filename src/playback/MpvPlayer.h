@@ -70,6 +70,7 @@ private:
     };
 
     void load(const Source &source);
+    void reportFailureLater(const QString &reason, bool outputFailed);
     void drainEvents();
     void handleEvent(const mpv_event &event);
     void handleEndFile(const mpv_event &event);

@@ -178,6 +178,20 @@ private Q_SLOTS:
         QVERIFY(!log.states.contains(MediaEnded));
     }
 
+    void engineThatCannotStartIsReportedAfterTheCall()
+    {
+        // An output setting mpv refuses: the engine itself cannot start.
+        MpvPlayer player({QStringLiteral("=")});
+        QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+        // The caller notes what it started before it hears of the failure.
+        player.setURL(shortWav_);
+        QCOMPARE(failures.size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
+        QCOMPARE(failures.at(0).at(1).toBool(), true);
+        QVERIFY(!failures.at(0).at(0).toString().isEmpty());
+        QCOMPARE(player.playState(), int(Undefined));
+    }
+
     void pauseResumeAndPlayAgain()
     {
         MpvPlayer player(nullOutput());
