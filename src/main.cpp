@@ -7,7 +7,6 @@
 #include "settings/SettingsLocation.h"
 
 #include <QApplication>
-#include <clocale>
 
 using namespace chimebox;
 
@@ -15,8 +14,6 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("chimebox"));
-    // libmpv refuses to start under a locale with a decimal comma.
-    std::setlocale(LC_NUMERIC, "C");
 
     playback::MpvPlayer player;
     scheduler::SystemClock clock;

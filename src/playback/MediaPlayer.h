@@ -40,8 +40,9 @@ Q_SIGNALS:
     // Raised at every change of playState.
     void StatusChange();
     // The current file could not be played. Never raised inside setURL or
-    // playChime: the caller has returned before it learns of the failure. outputFailed: no sound
-    // can come out at all (no audio device), so trying other files is pointless.
+    // playChime: the caller has returned before it learns of the failure.
+    // outputFailed: no sound can come out at all (no audio device, no
+    // engine), so trying other files is pointless.
     void playbackFailed(const QString &reason, bool outputFailed);
 };
 
