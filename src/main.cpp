@@ -1,7 +1,7 @@
+#include "MpvPlayer.h"
 #include "app/Form1.h"
 #include "app/QtMessageSink.h"
 #include "browse/FileManager.h"
-#include "playback/MpvPlayer.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
 #include "settings/SettingsLocation.h"

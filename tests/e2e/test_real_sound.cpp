@@ -4,15 +4,15 @@
 // with-pulseaudio.sh.
 
 #include "MonitorRecorder.h"
+#include "MpvPlayer.h"
+#include "NativeName.h"
+#include "ToneWav.h"
 #include "app/Form1.h"
 #include "browse/FileList.h"
 #include "fakes/FakeFileManager.h"
 #include "fakes/FakeMessageSink.h"
-#include "playback/MpvPlayer.h"
 #include "playback/PlayerWidget.h"
-#include "playback/ToneWav.h"
 #include "scheduler/Clock.h"
-#include "settings/NativeName.h"
 
 #include <QFile>
 #include <QPushButton>

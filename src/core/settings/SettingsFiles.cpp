@@ -1,0 +1,121 @@
+#include "settings/SettingsFiles.h"
+
+#include "Failure.h"
+#include "NativeName.h"
+#include "TextFile.h"
+
+#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+namespace chimebox::settings {
+
+namespace fs = std::filesystem;
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+}
+
+QString fileName(SettingsFile file)
+{
+    switch (file) {
+    case SettingsFile::StopMarker:
+        return QStringLiteral("/stoper.ini");
+    case SettingsFile::PlayMarker:
+        return QStringLiteral("/player.ini");
+    case SettingsFile::StopTime:
+        return QStringLiteral("/stoptime.ini");
+    case SettingsFile::PlayTime:
+        return QStringLiteral("/playtime.ini");
+    case SettingsFile::Favourites:
+        return QStringLiteral("/chimeboxfl.ini");
+    case SettingsFile::LastFolder:
+        return QStringLiteral("/chimebox.ini");
+    }
+    return {};
+}
+
+SettingsFolder::SettingsFolder(QString folder) : folder_(std::move(folder)) {}
+
+QString SettingsFolder::path(SettingsFile file) const
+{
+    return folder_ + fileName(file);
+}
+
+bool SettingsFolder::isPresent(SettingsFile file) const
+{
+    const fs::path p = nativename::toPath(path(file));
+    std::error_code ec;
+    if (!fs::is_regular_file(p, ec))
+        return false;
+#ifdef _WIN32
+    const QString name = path(file);
+    return !QFileInfo(name).isHidden();
+#else
+    return true;
+#endif
+}
+
+QString SettingsFolder::read(SettingsFile file) const
+{
+    return textfile::ReadFile(path(file));
+}
+
+void SettingsFolder::write(SettingsFile file, const QString &text) const
+{
+    textfile::WriteFile(path(file), text);
+}
+
+void SettingsFolder::removeIfPresent(SettingsFile file) const
+{
+    if (!isPresent(file))
+        return;
+    std::error_code ec;
+    fs::remove(nativename::toPath(path(file)), ec);
+    if (ec)
+        throw Failure(QStringLiteral("ファイルを削除できません: %1").arg(path(file)));
+}
+
+QString removeCrLf(const QString &stored)
+{
+    QString text = stored;
+    text.remove(kCrLf);
+    return text;
+}
+
+QString hourText(const QString &stored)
+{
+    return removeCrLf(stored).left(2);
+}
+
+QString minuteText(const QString &stored)
+{
+    return removeCrLf(stored).right(2);
+}
+
+QString normalisedTime(const QString &stored)
+{
+    const QString text = removeCrLf(stored);
+    return text.left(2) + u':' + text.right(2);
+}
+
+QStringList parseFavourites(const QString &text)
+{
+    QStringList items;
+    for (const QString &piece : text.split(kCrLf)) {
+        if (!piece.isEmpty())
+            items.append(piece);
+    }
+    return items;
+}
+
+QString formatFavourites(const QStringList &items)
+{
+    QString text;
+    for (const QString &item : items)
+        text += item + kCrLf;
+    return text;
+}
+
+} // namespace chimebox::settings

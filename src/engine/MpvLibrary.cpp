@@ -1,0 +1,56 @@
+#include "MpvLibrary.h"
+
+#include "Failure.h"
+
+#include <QLibrary>
+#include <optional>
+
+namespace chimebox::playback {
+
+namespace {
+
+template <typename F> void resolve(QLibrary &library, F &entry, const char *name)
+{
+    entry = reinterpret_cast<F>(library.resolve(name));
+    if (entry == nullptr)
+        throw Failure(QStringLiteral("再生エンジン（libmpv）に %1 がありません")
+                          .arg(QString::fromLatin1(name)));
+}
+
+MpvLibrary load()
+{
+    // The client API of libmpv 0.35 on, whose soname carries version 2.
+    QLibrary library(QStringLiteral("mpv"), MPV_CLIENT_API_VERSION >> 16);
+    if (!library.load())
+        throw Failure(QStringLiteral("再生エンジン（libmpv）を読み込めません（%1）")
+                          .arg(library.errorString()));
+    MpvLibrary api{};
+    resolve(library, api.create, "mpv_create");
+    resolve(library, api.initialize, "mpv_initialize");
+    resolve(library, api.terminateDestroy, "mpv_terminate_destroy");
+    resolve(library, api.setOptionString, "mpv_set_option_string");
+    resolve(library, api.setProperty, "mpv_set_property");
+    resolve(library, api.setPropertyAsync, "mpv_set_property_async");
+    resolve(library, api.observeProperty, "mpv_observe_property");
+    resolve(library, api.command, "mpv_command");
+    resolve(library, api.commandRet, "mpv_command_ret");
+    resolve(library, api.commandAsync, "mpv_command_async");
+    resolve(library, api.freeNodeContents, "mpv_free_node_contents");
+    resolve(library, api.setWakeupCallback, "mpv_set_wakeup_callback");
+    resolve(library, api.waitEvent, "mpv_wait_event");
+    resolve(library, api.errorString, "mpv_error_string");
+    // Stays loaded for the life of the process: mpv's threads run its code.
+    return api;
+}
+
+} // namespace
+
+const MpvLibrary &MpvLibrary::get()
+{
+    static std::optional<MpvLibrary> loaded;
+    if (!loaded)
+        loaded = load();
+    return *loaded;
+}
+
+} // namespace chimebox::playback

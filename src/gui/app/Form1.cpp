@@ -1,0 +1,386 @@
+#include "app/Form1.h"
+
+#include "StringProcedures.h"
+#include "TextFile.h"
+#include "app/MessageSink.h"
+#include "browse/DirList.h"
+#include "browse/DriveList.h"
+#include "browse/Drop.h"
+#include "browse/FileList.h"
+#include "browse/FileManager.h"
+#include "playback/ContinuousPlay.h"
+#include "playback/MediaPlayer.h"
+#include "playback/PlaybackFailures.h"
+#include "scheduler/TimerSettings.h"
+#include "scheduler/TimerTick.h"
+#include "window/WindowWidth.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QScreen>
+
+namespace chimebox::app {
+
+using settings::SettingsFile;
+
+class Form1::Geometry final : public window::WindowGeometry
+{
+public:
+    explicit Geometry(Form1 &form) : form_(form) {}
+    float width() const override { return form_.Width(); }
+    void setWidth(float twips) override { form_.setWidth(twips); }
+    float left() const override { return form_.Left(); }
+    void setLeft(float twips) override { form_.setLeft(twips); }
+    float screenWidth() const override { return float(form_.screenSize().width()); }
+
+private:
+    Form1 &form_;
+};
+
+Form1::Form1(Services services, QWidget *parent)
+    : QWidget(parent), services_(std::move(services)), settings_(services_.settingsFolder)
+{
+    createControls(services_.playerView);
+    wireEvents();
+    setWidth(width_);
+
+    showStartFolder();
+    Dir1->setChangeHandler([this] { Dir1_Change(); });
+
+    tick_ = std::make_unique<scheduler::TimerTick>(settings_, services_.clock, services_.player,
+                                                   *File1, [this] { Command1_Click(); });
+    failures_ = std::make_unique<playback::PlaybackFailures>();
+
+    Timer1.start();
+}
+
+Form1::~Form1() = default;
+
+void Form1::showStartFolder()
+{
+    // The lists start on the process's current folder; should it be unreadable,
+    // on the home folder, so that the window still opens.
+    for (const QString &folder : {QDir::currentPath(), QDir::homePath(), QDir::rootPath()}) {
+        try {
+            Dir1->setPath(folder);
+            File1->setPath(folder);
+            Drive1->showDriveOf(folder);
+            return;
+        } catch (const Failure &) {
+        }
+    }
+}
+
+QSizeF Form1::screenSize() const
+{
+    if (services_.screenTwips)
+        return services_.screenTwips();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QSize px = screen ? screen->geometry().size() : QSize(1024, 768);
+    return QSizeF(px) * kTwipsPerPixel;
+}
+
+void Form1::setWidth(float twips)
+{
+    width_ = twips;
+    setFixedSize(qMax(toPixels(twips - kFrameWidth), 1), toPixels(kClientHeight));
+}
+
+void Form1::setLeft(float twips)
+{
+    left_ = twips;
+    placedAt_ = QPoint(toPixels(left_), toPixels(top_));
+    move(placedAt_);
+}
+
+void Form1::setTop(float twips)
+{
+    top_ = twips;
+    placedAt_ = QPoint(toPixels(left_), toPixels(top_));
+    move(placedAt_);
+}
+
+void Form1::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // The user dragged the window: its twips follow it.
+    if (pos() != placedAt_) {
+        placedAt_ = pos();
+        left_ = float(pos().x() * kTwipsPerPixel);
+        top_ = float(pos().y() * kTwipsPerPixel);
+    }
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void Form1::reportFailure(const QString &text)
+{
+    services_.messages.showFailure(text);
+}
+
+int Form1::checkValue(const QCheckBox &box)
+{
+    // A check box's value counts 0 unticked, 1 ticked, 2 greyed; Qt puts greyed in the middle.
+    switch (box.checkState()) {
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        break;
+    }
+    return 2;
+}
+
+void Form1::setCheckValue(QCheckBox &box, int value, void (Form1::*handler)())
+{
+    if (checkValue(box) == value)
+        return;
+    box.setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
+    (this->*handler)();
+}
+
+void Form1::setComboText(QComboBox &combo, const QString &text, void (Form1::*handler)())
+{
+    if (combo.currentText() == text)
+        return;
+    combo.setEditText(text);
+    (this->*handler)();
+}
+
+void Form1::setDir1Path(const QString &path)
+{
+    Dir1->setPath(path);
+}
+
+// Browsing.
+
+void Form1::Drive1_Change()
+{
+    autoPlayState_ = 4;
+    services_.player.stop();
+    failures_->stopped();
+    setDir1Path(Drive1->Drive());
+}
+
+void Form1::Dir1_Change()
+{
+    autoPlayState_ = 4;
+    services_.player.stop();
+    failures_->stopped();
+    File1->setPath(Dir1->path());
+}
+
+void Form1::Command5_Click()
+{
+    services_.fileManager.open(Dir1->path());
+}
+
+// Playback.
+
+void Form1::File1_MouseUp()
+{
+    autoPlayState_ = 3;
+    playbackFailureShown_ = false;
+}
+
+void Form1::Command1_Click()
+{
+    autoPlayState_ = 4;
+    services_.player.stop();
+    failures_->stopped();
+}
+
+void Form1::wmp1_StatusChange()
+{
+    playback::onStatusChange(autoPlayState_, services_.player, *File1);
+    if (services_.player.playState() == playback::Playing) {
+        failures_->playing();
+        playbackFailureShown_ = false;
+    }
+}
+
+void Form1::wmp1_PlaybackFailed(const QString &reason, bool outputFailed)
+{
+    const auto decision = failures_->failed(outputFailed, File1->listCount());
+    const QString message = playback::carryOut(decision, autoPlayState_, services_.player, *File1);
+    // Reported once until something plays or the user picks a file again.
+    if (!message.isEmpty() && !playbackFailureShown_) {
+        playbackFailureShown_ = true;
+        // The reason for a silent output already says all there is to say.
+        reportFailure(outputFailed ? reason : message + u'\n' + reason);
+    }
+}
+
+// Drag and drop.
+
+void Form1::File1_OLEDragDrop(const QMimeData *data)
+{
+    browse::DropSteps steps;
+    steps.setDirPath = [this](const QString &path) { setDir1Path(path); };
+    steps.setFilePath = [this](const QString &path) { File1->setPath(path); };
+    steps.showFailure = [this] {
+        services_.messages.showMessage(QStringLiteral("ドラッグ＆ドロップが正しくありません。"));
+    };
+    browse::runDrop(data, steps);
+}
+
+// Timer settings.
+
+void Form1::Check1_Click()
+{
+    scheduler::switchMarker(settings_, SettingsFile::StopMarker, checkValue(*Check1));
+}
+
+void Form1::Check2_Click()
+{
+    scheduler::switchMarker(settings_, SettingsFile::PlayMarker, checkValue(*Check2));
+    lastAlarmDate_.clear();
+}
+
+void Form1::saveStopTime()
+{
+    scheduler::saveStopTime(settings_, formLoaded_, Combo1->currentText(), Combo2->currentText());
+}
+
+void Form1::savePlayTime()
+{
+    scheduler::savePlayTime(settings_, formLoaded_, Combo3->currentText(), Combo4->currentText(),
+                            lastAlarmDate_);
+}
+
+void Form1::Combo1_Change()
+{
+    saveStopTime();
+}
+void Form1::Combo1_Click()
+{
+    saveStopTime();
+}
+void Form1::Combo2_Change()
+{
+    saveStopTime();
+}
+void Form1::Combo2_Click()
+{
+    saveStopTime();
+}
+void Form1::Combo3_Change()
+{
+    savePlayTime();
+}
+void Form1::Combo3_Click()
+{
+    savePlayTime();
+}
+void Form1::Combo4_Change()
+{
+    savePlayTime();
+}
+void Form1::Combo4_Click()
+{
+    savePlayTime();
+}
+
+// The tick.
+
+void Form1::Timer1_Timer()
+{
+    try {
+        const scheduler::TickResult result = tick_->run(autoPlayState_, lastAlarmDate_);
+        if (result.urlSet)
+            failures_->started(result.alarmFired);
+        tickFailureShown_ = false;
+    } catch (const Failure &failure) {
+        if (!tickFailureShown_) {
+            tickFailureShown_ = true;
+            reportFailure(failure.message());
+        }
+    }
+}
+
+// Favourites and window width.
+
+void Form1::addFavourite()
+{
+    List1->addItem(Dir1->path());
+}
+
+void Form1::Command2_Click()
+{
+    Geometry geometry(*this);
+    window::widenOrAddFavourite(geometry, [this] { addFavourite(); });
+}
+
+void Form1::Command4_Click()
+{
+    Geometry geometry(*this);
+    window::narrow(geometry);
+}
+
+void Form1::Command3_Click()
+{
+    // The selected item, not the current one: focus alone makes a row current
+    // without selecting it.
+    const QList<QListWidgetItem *> selected = List1->selectedItems();
+    if (selected.isEmpty())
+        return;
+    delete List1->takeItem(List1->row(selected.first()));
+    List1->setCurrentRow(-1);
+}
+
+void Form1::List1_Click()
+{
+    const int index = List1->currentRow();
+    if (index < 0)
+        return;
+    try {
+        const QString folder = List1->item(index)->text();
+        setDir1Path(folder);
+        File1->setPath(folder);
+    } catch (const std::exception &) {
+        services_.messages.showMessage(QStringLiteral("フォルダがありません"));
+    }
+}
+
+// The window's procedures.
+
+QString Form1::ReadFile(const QString &FileName) const
+{
+    return textfile::ReadFile(FileName);
+}
+
+void Form1::WriteFile(const QString &FileName, const QString &Cont) const
+{
+    textfile::WriteFile(FileName, Cont);
+}
+
+void Form1::AppendFile(const QString &FileName, const QString &Cont) const
+{
+    textfile::AppendFile(FileName, Cont);
+}
+
+QString Form1::zerost(const QString &tempstring, int keta) const
+{
+    return strings::zerost(tempstring, keta);
+}
+
+QString Form1::leftin(const QString &tempstring, const QString &instrstr) const
+{
+    return strings::leftin(tempstring, instrstr);
+}
+
+QString Form1::mider(const QString &tempstring, const QString &instrstr) const
+{
+    return strings::mider(tempstring, instrstr);
+}
+
+} // namespace chimebox::app

@@ -1,0 +1,117 @@
+#include "app/Form1.h"
+#include "app/MessageSink.h"
+#include "browse/DirList.h"
+#include "browse/FileList.h"
+#include "window/WindowWidth.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QListWidget>
+
+namespace chimebox::app {
+
+using settings::SettingsFile;
+
+namespace {
+
+// The stored folder ends with the line break the writer added; the folder is
+// the text before it.
+QString withoutFinalLineBreak(QString text)
+{
+    if (text.endsWith(QStringLiteral("\r\n")))
+        text.chop(2);
+    return text;
+}
+
+// A combo box takes its first item as its text; the pickers keep the time that
+// start-up restored, or stay empty.
+void appendKeepingText(QComboBox &combo, const QString &item)
+{
+    const QString text = combo.currentText();
+    combo.addItem(item);
+    if (combo.currentText() != text) {
+        combo.setCurrentIndex(-1);
+        combo.setEditText(text);
+    }
+}
+
+} // namespace
+
+void Form1::placeWindow()
+{
+    setWidth(window::kNarrowWidth);
+    const QSizeF screen = screenSize();
+    setLeft(float(screen.width()) - Width());
+    setTop(float(screen.height()) - Height() - 650.0f);
+}
+
+void Form1::Form_Load()
+{
+    placeWindow();
+
+    // From here on the first failure ends start-up silently; what the earlier
+    // steps restored stays, and formLoaded stays false.
+    try {
+        if (settings_.isPresent(SettingsFile::Favourites)) {
+            for (const QString &folder :
+                 settings::parseFavourites(ReadFile(settings_.path(SettingsFile::Favourites))))
+                List1->addItem(folder);
+        }
+        if (settings_.isPresent(SettingsFile::StopTime)) {
+            setComboText(*Combo1,
+                         settings::hourText(ReadFile(settings_.path(SettingsFile::StopTime))),
+                         &Form1::Combo1_Change);
+            setComboText(*Combo2,
+                         settings::minuteText(ReadFile(settings_.path(SettingsFile::StopTime))),
+                         &Form1::Combo2_Change);
+        }
+        if (settings_.isPresent(SettingsFile::PlayTime)) {
+            setComboText(*Combo3,
+                         settings::hourText(ReadFile(settings_.path(SettingsFile::PlayTime))),
+                         &Form1::Combo3_Change);
+            setComboText(*Combo4,
+                         settings::minuteText(ReadFile(settings_.path(SettingsFile::PlayTime))),
+                         &Form1::Combo4_Change);
+        }
+        if (settings_.isPresent(SettingsFile::StopMarker))
+            setCheckValue(*Check1, 1, &Form1::Check1_Click);
+        if (settings_.isPresent(SettingsFile::PlayMarker))
+            setCheckValue(*Check2, 1, &Form1::Check2_Click);
+        if (settings_.isPresent(SettingsFile::LastFolder)) {
+            const QString folder =
+                withoutFinalLineBreak(ReadFile(settings_.path(SettingsFile::LastFolder)));
+            setDir1Path(folder);
+            File1->setPath(folder);
+        }
+        for (int i = 0; i <= 23; ++i) {
+            appendKeepingText(*Combo1, zerost(QString::number(i), 2));
+            appendKeepingText(*Combo3, zerost(QString::number(i), 2));
+        }
+        for (int i = 0; i <= 50; i += 10) {
+            appendKeepingText(*Combo2, zerost(QString::number(i), 2));
+            appendKeepingText(*Combo4, zerost(QString::number(i), 2));
+        }
+        formLoaded_ = true;
+    } catch (const std::exception &) {
+    }
+}
+
+void Form1::Form_Unload()
+{
+    // Both files are attempted: a failed first write must not cost the other.
+    try {
+        WriteFile(settings_.path(SettingsFile::LastFolder), File1->path());
+    } catch (const Failure &failure) {
+        services_.messages.showMessage(failure.message());
+    }
+    QStringList favourites;
+    for (int i = 0; i < List1->count(); ++i)
+        favourites.append(List1->item(i)->text());
+    try {
+        WriteFile(settings_.path(SettingsFile::Favourites), settings::formatFavourites(favourites));
+    } catch (const Failure &failure) {
+        services_.messages.showMessage(failure.message());
+    }
+}
+
+} // namespace chimebox::app

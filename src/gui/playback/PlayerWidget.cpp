@@ -1,0 +1,204 @@
+#include "playback/PlayerWidget.h"
+
+#include "MpvPlayer.h"
+
+#include <QContextMenuEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+
+namespace chimebox::playback {
+
+namespace {
+
+constexpr int kWidth = 425;
+constexpr int kHeight = 45;
+// The position bar counts tenths of a second.
+constexpr int kTicksPerSecond = 10;
+
+QString clockText(double seconds)
+{
+    const auto total = static_cast<long long>(std::max(0.0, std::floor(seconds)));
+    const long long h = total / 3600;
+    const long long m = total / 60 % 60;
+    const long long s = total % 60;
+    if (h > 0)
+        return QStringLiteral("%1:%2:%3")
+            .arg(h)
+            .arg(m, 2, 10, QLatin1Char('0'))
+            .arg(s, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+}
+
+QToolButton *makeButton(QWidget *parent, const char *objectName, const QString &toolTip)
+{
+    auto *button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(objectName));
+    button->setToolTip(toolTip);
+    button->setAutoRaise(true);
+    button->setFixedSize(22, 20);
+    button->setIconSize(QSize(14, 14));
+    return button;
+}
+
+} // namespace
+
+PlayerWidget::PlayerWidget(MpvPlayer &player, QWidget *parent)
+    : QWidget(parent), player_(player), playPause_(makeButton(this, "playPauseButton", {})),
+      stop_(makeButton(this, "stopButton", QStringLiteral("停止"))),
+      position_(new QSlider(Qt::Horizontal, this)), time_(new QLabel(this)),
+      name_(new QLabel(this)), mute_(makeButton(this, "muteButton", QStringLiteral("ミュート"))),
+      volume_(new QSlider(Qt::Horizontal, this))
+{
+    setFixedSize(kWidth, kHeight);
+
+    stop_->setIcon(style()->standardIcon(QStyle::SP_MediaStop));
+    mute_->setCheckable(true);
+    position_->setObjectName(QStringLiteral("positionSlider"));
+    position_->setRange(0, 0);
+    time_->setObjectName(QStringLiteral("timeLabel"));
+    name_->setObjectName(QStringLiteral("nameLabel"));
+    volume_->setObjectName(QStringLiteral("volumeSlider"));
+    volume_->setRange(0, 100);
+    volume_->setFixedWidth(90);
+    volume_->setToolTip(QStringLiteral("音量"));
+
+    auto *transport = new QHBoxLayout;
+    transport->setSpacing(2);
+    transport->addWidget(playPause_);
+    transport->addWidget(stop_);
+    transport->addWidget(position_, 1);
+    transport->addWidget(time_);
+    auto *details = new QHBoxLayout;
+    details->setSpacing(2);
+    details->addWidget(name_, 1);
+    details->addWidget(mute_);
+    details->addWidget(volume_);
+    auto *rows = new QVBoxLayout(this);
+    rows->setContentsMargins(2, 1, 2, 1);
+    rows->setSpacing(1);
+    rows->addLayout(transport);
+    rows->addLayout(details);
+
+    connect(playPause_, &QToolButton::clicked, &player_, &MpvPlayer::togglePause);
+    connect(stop_, &QToolButton::clicked, &player_, &MpvPlayer::stop);
+    connect(mute_, &QToolButton::toggled, &player_, &MpvPlayer::setMute);
+    connect(volume_, &QSlider::valueChanged, &player_, &MpvPlayer::setVolume);
+    // While the handle is held the bar shows where it would go; the seek
+    // happens on release. Clicks beside the handle seek at once.
+    connect(position_, &QSlider::sliderMoved, this, [this] { showTime(); });
+    connect(position_, &QSlider::sliderReleased, this, &PlayerWidget::seekToSlider);
+    connect(position_, &QSlider::actionTriggered, this, [this](int action) {
+        if (action != QAbstractSlider::SliderMove && !position_->isSliderDown())
+            QMetaObject::invokeMethod(this, &PlayerWidget::seekToSlider, Qt::QueuedConnection);
+    });
+
+    connect(&player_, &MediaPlayer::StatusChange, this, &PlayerWidget::showState);
+    connect(&player_, &MpvPlayer::positionChanged, this, &PlayerWidget::showPosition);
+    connect(&player_, &MpvPlayer::durationChanged, this, &PlayerWidget::showDuration);
+    connect(&player_, &MpvPlayer::currentNameChanged, this, &PlayerWidget::showName);
+    connect(&player_, &MpvPlayer::muteChanged, this, &PlayerWidget::showMute);
+    connect(&player_, &MpvPlayer::volumeChanged, this, [this](int volume) {
+        const QSignalBlocker blocker(volume_);
+        volume_->setValue(volume);
+    });
+
+    volume_->setValue(player_.volume());
+    showMute(player_.isMuted());
+    showDuration(player_.duration());
+    showPosition(player_.position());
+    showName();
+    showState();
+}
+
+void PlayerWidget::showState()
+{
+    const int state = player_.playState();
+    const bool playing = state == Playing;
+    playPause_->setIcon(
+        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    playPause_->setToolTip(playing ? QStringLiteral("一時停止") : QStringLiteral("再生"));
+    playPause_->setEnabled(playing || state == Paused || !player_.currentName().isEmpty());
+    stop_->setEnabled(state == Playing || state == Paused || state == Transitioning);
+    position_->setEnabled(playing || state == Paused);
+}
+
+void PlayerWidget::showPosition(double seconds)
+{
+    if (position_->isSliderDown())
+        return;
+    const QSignalBlocker blocker(position_);
+    position_->setValue(static_cast<int>(std::lround(seconds * kTicksPerSecond)));
+    showTime();
+}
+
+void PlayerWidget::showDuration(double seconds)
+{
+    const QSignalBlocker blocker(position_);
+    position_->setRange(0, static_cast<int>(std::lround(seconds * kTicksPerSecond)));
+    position_->setPageStep(std::max(1, position_->maximum() / 10));
+    showTime();
+}
+
+void PlayerWidget::showTime()
+{
+    time_->setText(clockText(double(position_->value()) / kTicksPerSecond) + QStringLiteral(" / ") +
+                   clockText(double(position_->maximum()) / kTicksPerSecond));
+}
+
+void PlayerWidget::showName()
+{
+    const QString name = player_.currentName();
+    name_->setToolTip(name);
+    name_->setText(name_->fontMetrics().elidedText(name, Qt::ElideMiddle, name_->width()));
+    showState();
+}
+
+void PlayerWidget::showMute(bool muted)
+{
+    const QSignalBlocker blocker(mute_);
+    mute_->setChecked(muted);
+    mute_->setIcon(
+        style()->standardIcon(muted ? QStyle::SP_MediaVolumeMuted : QStyle::SP_MediaVolume));
+}
+
+void PlayerWidget::seekToSlider()
+{
+    player_.seek(double(position_->value()) / kTicksPerSecond);
+    showTime();
+}
+
+void PlayerWidget::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    showName();
+}
+
+void PlayerWidget::contextMenuEvent(QContextMenuEvent *event)
+{
+    const int state = player_.playState();
+    QMenu menu(this);
+    QAction *play = menu.addAction(QStringLiteral("再生"), &player_, &MpvPlayer::play);
+    play->setEnabled(state != Playing && playPause_->isEnabled());
+    QAction *pause = menu.addAction(QStringLiteral("一時停止"), &player_, &MpvPlayer::pause);
+    pause->setEnabled(state == Playing);
+    QAction *stop = menu.addAction(QStringLiteral("停止"), &player_, &MpvPlayer::stop);
+    stop->setEnabled(stop_->isEnabled());
+    menu.addSeparator();
+    QAction *mute = menu.addAction(QStringLiteral("ミュート"), &player_, &MpvPlayer::setMute);
+    mute->setCheckable(true);
+    mute->setChecked(player_.isMuted());
+    menu.addAction(QStringLiteral("音量を上げる"), this,
+                   [this] { player_.setVolume(player_.volume() + 10); });
+    menu.addAction(QStringLiteral("音量を下げる"), this,
+                   [this] { player_.setVolume(player_.volume() - 10); });
+    menu.exec(event->globalPos());
+}
+
+} // namespace chimebox::playback

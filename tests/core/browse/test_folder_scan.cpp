@@ -1,0 +1,232 @@
+#include "Failure.h"
+#include "NativeName.h"
+#include "browse/FolderScan.h"
+#include "support/TempFiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+
+using namespace chimebox;
+using namespace chimebox::browse;
+
+class TestFolderScan : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void patternMatching_data();
+    void patternMatching();
+    void listsMatchingVisibleFilesOnly();
+    void naturalOrder();
+    void nameThatIsNotUtf8SurvivesTheListing();
+    void unreadableFolderFails();
+    void subfoldersFollowTheSameRules();
+    void volumeFilter_data();
+    void volumeFilter();
+    void volumesKeepRootFirstAndEachOnce();
+};
+
+void TestFolderScan::patternMatching_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("matches");
+    const QString audio = QStringLiteral("*.wav;*.mp3;*.wma");
+    QTest::newRow("mp3") << "song.mp3" << audio << true;
+    QTest::newRow("last of three") << "voice.wma" << audio << true;
+    QTest::newRow("upper case name") << "LOUD.MP3" << audio << true;
+    QTest::newRow("mixed case pattern") << "a.wav"
+                                        << "*.WaV" << true;
+    QTest::newRow("other extension") << "cover.jpg" << audio << false;
+    QTest::newRow("extension only inside") << "a.mp3.txt" << audio << false;
+    QTest::newRow("no dot") << "mp3" << audio << false;
+    QTest::newRow("bare extension") << ".mp3" << audio << true;
+    QTest::newRow("blanks around parts") << "a.wma"
+                                         << " *.wav ; *.wma " << true;
+    QTest::newRow("empty parts") << "a.wav"
+                                 << ";;*.wav;" << true;
+    QTest::newRow("empty pattern") << "a.wav"
+                                   << "" << false;
+    QTest::newRow("question mark") << "track1.mp3"
+                                   << "track?.mp3" << true;
+    QTest::newRow("question mark needs one") << "track.mp3"
+                                             << "track?.mp3" << false;
+    QTest::newRow("star in the middle") << "01 - intro.mp3"
+                                        << "0*intro.*" << true;
+    QTest::newRow("needs backtracking") << "aXbXbc.mp3"
+                                        << "a*b*c.mp3" << true;
+    QTest::newRow("brackets are literal") << "[live].mp3"
+                                          << "[live].mp3" << true;
+    QTest::newRow("bracket not a class") << "l.mp3"
+                                         << "[live].mp3" << false;
+    QTest::newRow("japanese name") << "朝のチャイム.MP3" << audio << true;
+    QTest::newRow("full width letters fold") << "ＡＢ.wav"
+                                             << "ａｂ.wav" << true;
+}
+
+void TestFolderScan::patternMatching()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, pattern);
+    QFETCH(bool, matches);
+    QCOMPARE(matchesPattern(name, pattern), matches);
+}
+
+void TestFolderScan::listsMatchingVisibleFilesOnly()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    for (const char *name : {"a.mp3", "B.WAV", "c.wma", "d.txt", ".hidden.mp3", "e.Mp3"})
+        tempfiles::touch(root + u'/' + QLatin1String(name));
+    tempfiles::makeFolder(root + QStringLiteral("/folder.mp3"));
+    std::filesystem::create_symlink(nativename::toPath(root + QStringLiteral("/a.mp3")),
+                                    nativename::toPath(root + QStringLiteral("/link.mp3")));
+    std::filesystem::create_symlink(nativename::toPath(root + QStringLiteral("/gone")),
+                                    nativename::toPath(root + QStringLiteral("/broken.mp3")));
+
+    QCOMPARE(audioFiles(root, QStringLiteral("*.wav;*.mp3;*.wma")),
+             QStringList({"a.mp3", "B.WAV", "c.wma", "e.Mp3", "link.mp3"}));
+    QCOMPARE(audioFiles(root, QStringLiteral("*.txt")), QStringList({"d.txt"}));
+    QVERIFY(audioFiles(root, QStringLiteral("*.flac")).isEmpty());
+}
+
+void TestFolderScan::naturalOrder()
+{
+    QTemporaryDir dir;
+    const QStringList expected = {"1.mp3",        "2.mp3",    "10.mp3",   "track 9.mp3",
+                                  "Track 10.mp3", "あさ.mp3", "いぬ.mp3", "朝.mp3"};
+    for (auto it = expected.rbegin(); it != expected.rend(); ++it)
+        tempfiles::touch(dir.path() + u'/' + *it);
+    QCOMPARE(audioFiles(dir.path(), QStringLiteral("*.mp3")), expected);
+
+    // Names the collator ranks alike still come out in one fixed order.
+    QStringList first = {"a.mp3", "A.mp3", "ａ.mp3"};
+    QStringList second = {"ａ.mp3", "A.mp3", "a.mp3"};
+    sortNaturally(first);
+    sortNaturally(second);
+    QCOMPARE(first, second);
+}
+
+void TestFolderScan::nameThatIsNotUtf8SurvivesTheListing()
+{
+    QTemporaryDir dir;
+    const QByteArray rawName("caf\xe9 \xff.mp3");
+    const QString name = nativename::decode(rawName);
+    tempfiles::touch(dir.path() + u'/' + name);
+    tempfiles::touch(dir.path() + QStringLiteral("/b.mp3"));
+
+    const QStringList listed = audioFiles(dir.path(), QStringLiteral("*.mp3"));
+    QCOMPARE(listed.size(), 2);
+    const QString found = listed.at(0) == u"b.mp3" ? listed.at(1) : listed.at(0);
+    QCOMPARE(nativename::encode(found), rawName);
+    QVERIFY(std::filesystem::exists(nativename::toPath(dir.path() + u'/' + found)));
+}
+
+void TestFolderScan::unreadableFolderFails()
+{
+    QTemporaryDir dir;
+    const QString missing = dir.path() + QStringLiteral("/なし");
+    try {
+        audioFiles(missing, QStringLiteral("*.mp3"));
+        QFAIL("a missing folder was listed");
+    } catch (const Failure &failure) {
+        QVERIFY(failure.message().contains(missing));
+    }
+    tempfiles::touch(dir.path() + QStringLiteral("/file.mp3"));
+    QVERIFY_THROWS_EXCEPTION(Failure, subfolders(dir.path() + QStringLiteral("/file.mp3")));
+    QVERIFY_THROWS_EXCEPTION(Failure, audioFiles(QString(), QStringLiteral("*.mp3")));
+}
+
+void TestFolderScan::subfoldersFollowTheSameRules()
+{
+    QTemporaryDir dir;
+    for (const char *name : {"CD10", "CD2", ".cache", "アルバム"})
+        tempfiles::makeFolder(dir.path() + u'/' + QString::fromUtf8(name));
+    tempfiles::touch(dir.path() + QStringLiteral("/CD1"));
+    std::filesystem::create_directory_symlink(nativename::toPath(dir.path() + "/CD2"),
+                                              nativename::toPath(dir.path() + "/link"));
+    QCOMPARE(subfolders(dir.path()), QStringList({"CD2", "CD10", "link", "アルバム"}));
+}
+
+void TestFolderScan::volumeFilter_data()
+{
+    QTest::addColumn<QString>("root");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("root") << "/"
+                          << "ext4" << true;
+    QTest::newRow("root on overlay") << "/"
+                                     << "overlay" << true;
+    QTest::newRow("separate home") << "/home"
+                                   << "ext4" << true;
+    QTest::newRow("a home below home") << "/home/user"
+                                       << "ext4" << false;
+    QTest::newRow("usb stick") << "/media/user/STICK"
+                               << "vfat" << true;
+    QTest::newRow("udisks mount") << "/run/media/user/DISC"
+                                  << "iso9660" << true;
+    QTest::newRow("mnt") << "/mnt"
+                         << "ext4" << true;
+    QTest::newRow("below mnt") << "/mnt/music"
+                               << "nfs4" << true;
+    QTest::newRow("tmpfs below mnt") << "/mnt/ram"
+                                     << "tmpfs" << false;
+    QTest::newRow("lookalike of mnt") << "/mntx"
+                                      << "ext4" << false;
+    QTest::newRow("proc") << "/proc"
+                          << "proc" << false;
+    QTest::newRow("sys") << "/sys"
+                         << "sysfs" << false;
+    QTest::newRow("cgroup") << "/sys/fs/cgroup"
+                            << "cgroup2" << false;
+    QTest::newRow("dev") << "/dev"
+                         << "devtmpfs" << false;
+    QTest::newRow("shm") << "/dev/shm"
+                         << "tmpfs" << false;
+    QTest::newRow("run") << "/run"
+                         << "tmpfs" << false;
+    QTest::newRow("user runtime") << "/run/user/1000"
+                                  << "tmpfs" << false;
+    QTest::newRow("gvfs") << "/run/user/1000/gvfs"
+                          << "fuse.gvfsd-fuse" << false;
+    QTest::newRow("boot") << "/boot"
+                          << "ext4" << false;
+    QTest::newRow("efi") << "/boot/efi"
+                         << "vfat" << false;
+    QTest::newRow("snap") << "/snap/core/123"
+                          << "squashfs" << false;
+    QTest::newRow("tmp") << "/tmp"
+                         << "tmpfs" << false;
+}
+
+void TestFolderScan::volumeFilter()
+{
+    QFETCH(QString, root);
+    QFETCH(QString, type);
+    QFETCH(bool, kept);
+    QCOMPARE(isUserVolume(root, type), kept);
+}
+
+void TestFolderScan::volumesKeepRootFirstAndEachOnce()
+{
+    const QList<Volume> mounted = {
+        {"/proc", "proc", ""}, {"/media/u/B", "vfat", "B"},
+        {"/home", "ext4", ""}, {"/media/u/B", "vfat", "B again"},
+        {"/sys", "sysfs", ""},
+    };
+    const QList<Volume> volumes = userVolumes(mounted);
+    QStringList roots;
+    for (const Volume &volume : volumes)
+        roots.append(volume.rootPath);
+    QCOMPARE(roots, QStringList({"/", "/home", "/media/u/B"}));
+    QCOMPARE(volumes.last().name, QStringLiteral("B"));
+
+    // The machine's own list always offers the root.
+    const QList<Volume> here = userVolumes(mountedVolumes());
+    QVERIFY(!here.isEmpty());
+    QCOMPARE(here.first().rootPath, QStringLiteral("/"));
+}
+
+QTEST_GUILESS_MAIN(TestFolderScan)
+#include "test_folder_scan.moc"

@@ -1,0 +1,121 @@
+#include "NativeName.h"
+#include "settings/SettingsFiles.h"
+#include "settings/SettingsLocation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace chimebox;
+using namespace chimebox::settings;
+
+class TestSettingsFiles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void namesAreJoinedWithTheirSeparator()
+    {
+        QCOMPARE(SettingsFolder(QStringLiteral("/opt/chime")).path(SettingsFile::StopMarker),
+                 QStringLiteral("/opt/chime/stoper.ini"));
+        // In the root folder the name still gets its separator and still names
+        // the file in that folder.
+        QCOMPARE(SettingsFolder(QStringLiteral("/")).path(SettingsFile::Favourites),
+                 QStringLiteral("//chimeboxfl.ini"));
+        QCOMPARE(QFileInfo(QStringLiteral("//chimeboxfl.ini")).absoluteFilePath(),
+                 QStringLiteral("/chimeboxfl.ini"));
+    }
+
+    void presenceMeansARegularFile()
+    {
+        QTemporaryDir dir;
+        const SettingsFolder folder(dir.path());
+        QVERIFY(!folder.isPresent(SettingsFile::PlayMarker));
+        QDir(dir.path()).mkdir(QStringLiteral("player.ini"));
+        QVERIFY(!folder.isPresent(SettingsFile::PlayMarker));
+        folder.write(SettingsFile::StopMarker, {});
+        QVERIFY(folder.isPresent(SettingsFile::StopMarker));
+        QCOMPARE(folder.read(SettingsFile::StopMarker), QStringLiteral("\r\n"));
+        folder.removeIfPresent(SettingsFile::StopMarker);
+        QVERIFY(!folder.isPresent(SettingsFile::StopMarker));
+        folder.removeIfPresent(SettingsFile::StopMarker);
+    }
+
+    void storedTimesAreReadByPosition_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("hour");
+        QTest::addColumn<QString>("minute");
+        QTest::addColumn<QString>("normalised");
+        QTest::newRow("0730") << QStringLiteral("0730\r\n") << "07"
+                              << "30"
+                              << "07:30";
+        QTest::newRow("07:30") << QStringLiteral("07:30\r\n") << "07"
+                               << "30"
+                               << "07:30";
+        QTest::newRow("07") << QStringLiteral("07\r\n") << "07"
+                            << "07"
+                            << "07:07";
+        QTest::newRow("07:30:15") << QStringLiteral("07:30:15\r\n") << "07"
+                                  << "15"
+                                  << "07:15";
+        QTest::newRow("730") << QStringLiteral("730\r\n") << "73"
+                             << "30"
+                             << "73:30";
+        QTest::newRow("7") << QStringLiteral("7\r\n") << "7"
+                           << "7"
+                           << "7:7";
+        QTest::newRow("7:5") << QStringLiteral("7:5\r\n") << "7:"
+                             << ":5"
+                             << "7:::5";
+        QTest::newRow("empty") << QStringLiteral("\r\n") << ""
+                               << ""
+                               << ":";
+        QTest::newRow("LF only") << QStringLiteral("0730\n") << "07"
+                                 << "0\n"
+                                 << "07:0\n";
+        QTest::newRow("CR LF inside") << QStringLiteral("07\r\n30\r\n") << "07"
+                                      << "30"
+                                      << "07:30";
+    }
+
+    void storedTimesAreReadByPosition()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, hour);
+        QFETCH(QString, minute);
+        QFETCH(QString, normalised);
+        QCOMPARE(hourText(stored), hour);
+        QCOMPARE(minuteText(stored), minute);
+        QCOMPARE(normalisedTime(stored), normalised);
+    }
+
+    void favouritesFormat()
+    {
+        QCOMPARE(parseFavourites(QStringLiteral("/a\r\n\r\n/b\r\n\r\n")),
+                 (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
+        QCOMPARE(parseFavourites(QStringLiteral("\r\n\r\n\r\n")), QStringList());
+        QCOMPARE(parseFavourites(QStringLiteral("/a\n/b\n")),
+                 QStringList{QStringLiteral("/a\n/b\n")});
+        QCOMPARE(parseFavourites(QStringLiteral("/a\r\n/a\r\n")),
+                 (QStringList{QStringLiteral("/a"), QStringLiteral("/a")}));
+        QCOMPARE(parseFavourites(QStringLiteral(" /a \r\n")), QStringList{QStringLiteral(" /a ")});
+        QCOMPARE(formatFavourites({}), QString());
+        QCOMPARE(formatFavourites({QStringLiteral("/a"), QStringLiteral("/b")}),
+                 QStringLiteral("/a\r\n/b\r\n"));
+    }
+
+    void unwritableProgramFolderFallsBackToTheUsersFolder()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(chooseSettingsFolder(dir.path(), dir.path() + QStringLiteral("/user")),
+                 dir.path());
+        const QString fallback = dir.path() + QStringLiteral("/user/config");
+        QCOMPARE(chooseSettingsFolder(dir.path() + QStringLiteral("/gone"), fallback), fallback);
+        QVERIFY(QFileInfo(fallback).isDir());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsFiles)
+#include "test_settingsfiles.moc"

@@ -1,0 +1,256 @@
+#include "support/PlayerFixtures.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using chimebox::playback::MpvPlayer;
+using namespace chimebox::playback;
+using namespace playertest;
+
+// Real libmpv with the null audio output, which plays in real time, so every
+// wait below is for something that happens within a second or two; the
+// timeouts are generous for a loaded machine.
+class TestMpvPlayer : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString shortWav_;
+    QString longWav_;
+
+    static constexpr int kTimeout = 15000;
+    const QList<int> playedToEnd_ = {Transitioning, Playing, MediaEnded, Transitioning, Stopped};
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        shortWav_ = writeFile(QDir(dir_.path()), "short.wav", toneWav(440, 300));
+        longWav_ = writeFile(QDir(dir_.path()), "long.wav", toneWav(440, 20000));
+    }
+
+    void endOfFileAnnouncesEndedTransitioningStopped_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("wav") << shortWav_;
+        QTest::newRow("mp3") << fixture(QStringLiteral("tone660.mp3"));
+        QTest::newRow("wma") << fixture(QStringLiteral("tone880.wma"));
+        QTest::newRow("japanese name") << writeFile(
+            QDir(dir_.path()), QStringLiteral("朝のチャイム.wav").toUtf8(), toneWav(550, 300));
+        QTest::newRow("name not valid utf-8")
+            << writeFile(QDir(dir_.path()), "bad\xff\xfe name.wav", toneWav(770, 300));
+    }
+
+    void endOfFileAnnouncesEndedTransitioningStopped()
+    {
+        QFETCH(QString, path);
+        MpvPlayer player(nullOutput());
+        StateLog log(player);
+        QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+        player.setURL(path);
+        QCOMPARE(player.URL(), path);
+        QCOMPARE(player.playState(), int(Transitioning));
+        QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
+        QCOMPARE(player.playState(), int(Stopped));
+        QVERIFY(failures.isEmpty());
+    }
+
+    void listenerPlaysFilesOneAfterAnother()
+    {
+        MpvPlayer player(nullOutput());
+        StateLog log(player);
+        const QStringList files = {shortWav_, fixture(QStringLiteral("tone660.mp3"))};
+        QStringList names;
+        int next = 1;
+        connect(&player, &MediaPlayer::StatusChange, &player, [&] {
+            if (player.playState() == Stopped && next < files.size())
+                player.setURL(files.at(next++));
+        });
+        connect(&player, &MpvPlayer::currentNameChanged, &player,
+                [&](const QString &name) { names.append(name); });
+        player.setURL(files.at(0));
+        QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_ + playedToEnd_, kTimeout);
+        QCOMPARE(names, QStringList({QStringLiteral("short.wav"), QStringLiteral("tone660.mp3")}));
+    }
+
+    void replacingAFileIgnoresTheEndOfTheOldOne()
+    {
+        MpvPlayer player(nullOutput());
+        StateLog log(player);
+        player.setURL(longWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
+        player.setURL(shortWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(log.states.size(), 7, kTimeout);
+        QCOMPARE(log.states, QList<int>({Transitioning, Playing}) + playedToEnd_);
+    }
+
+    void stopOnAnIdlePlayerChangesNothing()
+    {
+        MpvPlayer fresh(nullOutput());
+        QSignalSpy freshSpy(&fresh, &MediaPlayer::StatusChange);
+        fresh.stop();
+        QCOMPARE(fresh.playState(), int(Undefined));
+
+        MpvPlayer started(nullOutput());
+        started.start();
+        QSignalSpy startedSpy(&started, &MediaPlayer::StatusChange);
+        started.stop();
+        QCOMPARE(started.playState(), int(Undefined));
+
+        MpvPlayer ended(nullOutput());
+        StateLog log(ended);
+        ended.setURL(shortWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
+        ended.stop();
+        QTest::qWait(300);
+        QCOMPARE(log.states, playedToEnd_);
+        QVERIFY(freshSpy.isEmpty());
+        QVERIFY(startedSpy.isEmpty());
+    }
+
+    void stopWhilePlayingAnnouncesStoppedOnce()
+    {
+        MpvPlayer player(nullOutput());
+        StateLog log(player);
+        player.setURL(longWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
+        player.stop();
+        QCOMPARE(player.playState(), int(Stopped));
+        QCOMPARE(log.states, QList<int>({Transitioning, Playing, Stopped}));
+        // The engine's own report of the stop must not look like an end.
+        QTest::qWait(1000);
+        QCOMPARE(log.states, QList<int>({Transitioning, Playing, Stopped}));
+    }
+
+    void stopWhileLoadingAnnouncesStopped()
+    {
+        MpvPlayer player(nullOutput());
+        StateLog log(player);
+        player.setURL(longWav_);
+        player.stop();
+        QTest::qWait(1000);
+        QCOMPARE(log.states, QList<int>({Transitioning, Stopped}));
+    }
+
+    void unplayableFileIsReportedWithoutHanging_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("garbage") << writeFile(QDir(dir_.path()), "garbage.wav",
+                                              QByteArray(4096, '\x5a'));
+        QTest::newRow("empty") << writeFile(QDir(dir_.path()), "empty.mp3", QByteArray());
+        QTest::newRow("missing") << dir_.filePath(QStringLiteral("missing.wma"));
+        QTest::newRow("folder") << dir_.path();
+    }
+
+    void unplayableFileIsReportedWithoutHanging()
+    {
+        QFETCH(QString, path);
+        MpvPlayer player(nullOutput());
+        StateLog log(player);
+        QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+        player.setURL(path);
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
+        QCOMPARE(failures.at(0).at(1).toBool(), false);
+        QVERIFY(!failures.at(0).at(0).toString().isEmpty());
+        QCOMPARE(log.states, QList<int>({Transitioning, Stopped}));
+
+        // The player is still usable afterwards.
+        log.states.clear();
+        player.setURL(shortWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
+    }
+
+    void outputThatCannotOpenIsReportedAsSuch()
+    {
+        // PulseAudio pointed at a socket that does not exist: no sound can
+        // come out at all.
+        qputenv("PULSE_SERVER", "unix:/nonexistent/chimebox-test/native");
+        MpvPlayer player({QStringLiteral("pulse")});
+        StateLog log(player);
+        QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+        player.setURL(shortWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
+        qunsetenv("PULSE_SERVER");
+        QCOMPARE(failures.at(0).at(1).toBool(), true);
+        QCOMPARE(player.playState(), int(Stopped));
+        QCOMPARE(log.states.last(), int(Stopped));
+        QVERIFY(!log.states.contains(MediaEnded));
+    }
+
+    void engineThatCannotStartIsReportedAfterTheCall()
+    {
+        // An output setting mpv refuses: the engine itself cannot start.
+        MpvPlayer player({QStringLiteral("=")});
+        QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+        // The caller notes what it started before it hears of the failure.
+        player.setURL(shortWav_);
+        QCOMPARE(failures.size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
+        QCOMPARE(failures.at(0).at(1).toBool(), true);
+        QVERIFY(!failures.at(0).at(0).toString().isEmpty());
+        QCOMPARE(player.playState(), int(Undefined));
+    }
+
+    void pauseResumeAndPlayAgain()
+    {
+        MpvPlayer player(nullOutput());
+        StateLog log(player);
+        player.setURL(longWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
+        player.togglePause();
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Paused), kTimeout);
+        player.togglePause();
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
+
+        // Seeking near the end lets the file end on its own; play() then
+        // starts it again.
+        QTRY_VERIFY_WITH_TIMEOUT(player.duration() > 19, kTimeout);
+        player.seek(19.7);
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Stopped), kTimeout);
+        QCOMPARE(log.states.mid(log.states.size() - 3),
+                 QList<int>({MediaEnded, Transitioning, Stopped}));
+        player.play();
+        QCOMPARE(player.playState(), int(Transitioning));
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
+        QCOMPARE(player.URL(), longWav_);
+        player.stop();
+    }
+
+    void positionVolumeAndMuteAreReported()
+    {
+        MpvPlayer player(nullOutput());
+        QCOMPARE(player.volume(), 50);
+        QCOMPARE(player.isMuted(), false);
+        QSignalSpy positions(&player, &MpvPlayer::positionChanged);
+        QSignalSpy volumes(&player, &MpvPlayer::volumeChanged);
+        QSignalSpy mutes(&player, &MpvPlayer::muteChanged);
+        player.setURL(longWav_);
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0.5, kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty(), kTimeout);
+        QCOMPARE(player.duration(), 20.0);
+        player.setVolume(130);
+        QCOMPARE(player.volume(), 100);
+        player.setMute(true);
+        QCOMPARE(player.isMuted(), true);
+        QTest::qWait(300);
+        QCOMPARE(volumes.size(), 1);
+        QCOMPARE(mutes.size(), 1);
+        player.stop();
+        QCOMPARE(player.position(), 0.0);
+    }
+
+    void chimePlaysLikeAFile()
+    {
+        MpvPlayer player(nullOutput());
+        StateLog log(player);
+        QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+        player.playChime();
+        QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
+        QVERIFY(failures.isEmpty());
+        QCOMPARE(player.currentName(), QStringLiteral("チャイム"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMpvPlayer)
+#include "test_mpv_player.moc"

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "NativeName.h"
+#include "app/Form1.h"
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFileManager.h"
+#include "fakes/FakeMessageSink.h"
+#include "fakes/FakePlayer.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+// A window over a temp settings folder, a fake player, clock, message boxes and
+// file manager, on a screen of a chosen size.
+struct FormHarness
+{
+    QTemporaryDir settingsDir;
+    QTemporaryDir music;
+    FakePlayer player;
+    FakeClock clock;
+    FakeMessageSink messages;
+    FakeFileManager fileManager;
+    QSizeF screen{1280 * 15, 1024 * 15};
+    // Replaces fileManager when set before the window is created.
+    chimebox::browse::FileManagerLauncher *launcher = nullptr;
+    std::unique_ptr<chimebox::app::Form1> form;
+
+    void create()
+    {
+        form = std::make_unique<chimebox::app::Form1>(chimebox::app::Form1::Services{
+            player, new QWidget, clock, messages, launcher ? *launcher : fileManager,
+            settingsDir.path(), [this] { return screen; }});
+    }
+
+    // Loaded and on screen, so that mouse clicks reach the controls as a user's would.
+    bool loadAndShow()
+    {
+        load();
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
+
+    void click(const char *button) const
+    {
+        QTest::mouseClick(find<QWidget>(button), Qt::LeftButton);
+    }
+
+    static void clickRow(QListWidget *list, int row)
+    {
+        const QRect cell = list->visualItemRect(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    void load()
+    {
+        if (!form)
+            create();
+        form->Form_Load();
+    }
+
+    template <typename T> T *find(const char *name) const
+    {
+        return form->findChild<T *>(QString::fromLatin1(name));
+    }
+
+    QString settingsPath(const char *name) const
+    {
+        return settingsDir.path() + u'/' + QString::fromLatin1(name);
+    }
+
+    void putSetting(const char *name, const QByteArray &bytes) const
+    {
+        QFile file(settingsPath(name));
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(bytes);
+    }
+
+    QByteArray setting(const char *name) const
+    {
+        QFile file(settingsPath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            return QByteArray("<missing>");
+        return file.readAll();
+    }
+
+    QStringList settingsFiles() const
+    {
+        return QDir(settingsDir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+
+    // A folder under the music dir with the given files (empty content).
+    QString makeFolder(const QString &relative, const QStringList &files = {}) const
+    {
+        const QString folder = music.path() + u'/' + relative;
+        QDir().mkpath(folder);
+        for (const QString &name : files) {
+            QFile file(folder + u'/' + name);
+            file.open(QIODevice::WriteOnly);
+        }
+        return folder;
+    }
+};

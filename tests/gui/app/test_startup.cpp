@@ -1,0 +1,233 @@
+#include "browse/DirList.h"
+#include "browse/FileList.h"
+#include "gui/app/FormHarness.h"
+
+#include <QTest>
+
+using chimebox::browse::DirList;
+using chimebox::browse::FileList;
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    static QStringList items(const QComboBox *combo)
+    {
+        QStringList list;
+        for (int i = 0; i < combo->count(); ++i)
+            list.append(combo->itemText(i));
+        return list;
+    }
+
+private Q_SLOTS:
+    void firstRunWritesNothing()
+    {
+        FormHarness h;
+        h.load();
+        QVERIFY(h.form->formLoaded());
+        QCOMPARE(h.form->autoPlayState(), 0);
+        QCOMPARE(h.find<QListWidget>("List1")->count(), 0);
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
+        QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Unchecked);
+        for (const char *name : {"Combo1", "Combo2", "Combo3", "Combo4"})
+            QCOMPARE(h.find<QComboBox>(name)->currentText(), QString());
+        QCOMPARE(items(h.find<QComboBox>("Combo1")).size(), 24);
+        QCOMPARE(items(h.find<QComboBox>("Combo3")).first(), QStringLiteral("00"));
+        QCOMPARE(items(h.find<QComboBox>("Combo3")).last(), QStringLiteral("23"));
+        QCOMPARE(items(h.find<QComboBox>("Combo2")),
+                 (QStringList{"00", "10", "20", "30", "40", "50"}));
+        QCOMPARE(items(h.find<QComboBox>("Combo4")), items(h.find<QComboBox>("Combo2")));
+        QCOMPARE(h.find<DirList>("Dir1")->path(), QDir::currentPath());
+        QCOMPARE(h.settingsFiles(), QStringList());
+    }
+
+    void everySettingIsRestored()
+    {
+        FormHarness h;
+        const QString folder = h.makeFolder(QStringLiteral("朝の音楽"), {"a.mp3", "b.wav"});
+        h.putSetting("chimeboxfl.ini", "/x\r\n\r\n/y\r\n/x\r\n/z\n/w\r\n\r\n");
+        h.putSetting("stoptime.ini", "0730\r\n");
+        h.putSetting("playtime.ini", "07:45\r\n");
+        h.putSetting("stoper.ini", "stale");
+        h.putSetting("player.ini", "");
+        h.putSetting("chimebox.ini", folder.toUtf8() + "\r\n");
+        h.load();
+
+        QVERIFY(h.form->formLoaded());
+        QListWidget *list = h.find<QListWidget>("List1");
+        QStringList favourites;
+        for (int i = 0; i < list->count(); ++i)
+            favourites.append(list->item(i)->text());
+        QCOMPARE(favourites, (QStringList{"/x", "/y", "/x", "/z\n/w"}));
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("07"));
+        QCOMPARE(h.find<QComboBox>("Combo2")->currentText(), QStringLiteral("30"));
+        QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QStringLiteral("07"));
+        QCOMPARE(h.find<QComboBox>("Combo4")->currentText(), QStringLiteral("45"));
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
+        QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Checked);
+        // Ticking the box in code ran its handler, which wrote the marker anew.
+        QCOMPARE(h.setting("stoper.ini"), QByteArray("\r\n"));
+        QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
+        // Start-up's own setting of the pickers saves nothing.
+        QCOMPARE(h.setting("stoptime.ini"), QByteArray("0730\r\n"));
+        QCOMPARE(h.setting("playtime.ini"), QByteArray("07:45\r\n"));
+        // The folder opened without its line break, and moving there stopped
+        // the player.
+        QCOMPARE(h.find<DirList>("Dir1")->path(), folder);
+        QCOMPARE(h.find<FileList>("File1")->path(), folder);
+        QCOMPARE(h.find<FileList>("File1")->listCount(), 2);
+        QCOMPARE(h.find<FileList>("File1")->listIndex(), -1);
+        QCOMPARE(h.form->autoPlayState(), 4);
+        QVERIFY(h.player.stopCount >= 1);
+    }
+
+    void timesAreReadByPosition_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QString>("hour");
+        QTest::addColumn<QString>("minute");
+        QTest::newRow("0730") << QByteArray("0730\r\n") << "07"
+                              << "30";
+        QTest::newRow("07:30") << QByteArray("07:30\r\n") << "07"
+                               << "30";
+        QTest::newRow("7") << QByteArray("7\r\n") << "7"
+                           << "7";
+        QTest::newRow("empty") << QByteArray("\r\n") << ""
+                               << "";
+    }
+
+    void timesAreReadByPosition()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(QString, hour);
+        QFETCH(QString, minute);
+        FormHarness h;
+        h.putSetting("playtime.ini", stored);
+        h.load();
+        QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), hour);
+        QCOMPARE(h.find<QComboBox>("Combo4")->currentText(), minute);
+        QCOMPARE(h.setting("playtime.ini"), stored);
+    }
+
+    void timeAndSwitchAreIndependent()
+    {
+        FormHarness h;
+        h.putSetting("stoptime.ini", "2215\r\n");
+        h.putSetting("player.ini", "\r\n");
+        h.load();
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("22"));
+        QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Checked);
+        QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QString());
+        QCOMPARE(h.settingsFiles(), (QStringList{"player.ini", "stoptime.ini"}));
+    }
+
+    void aStoredFolderThatIsGoneEndsStartupQuietly()
+    {
+        FormHarness h;
+        h.putSetting("chimeboxfl.ini", "/a\r\n\r\n");
+        h.putSetting("stoptime.ini", "0730\r\n");
+        h.putSetting("stoper.ini", "\r\n");
+        h.putSetting("chimebox.ini", "/no/such/folder/anywhere\r\n");
+        h.load();
+
+        QVERIFY(!h.form->formLoaded());
+        QCOMPARE(h.messages.messages + h.messages.failures, QStringList());
+        // What came before the folder is restored; the pickers got no items.
+        QCOMPARE(h.find<QListWidget>("List1")->count(), 1);
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("07"));
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
+        for (const char *name : {"Combo1", "Combo2", "Combo3", "Combo4"})
+            QCOMPARE(h.find<QComboBox>(name)->count(), 0);
+        QCOMPARE(h.find<DirList>("Dir1")->path(), QDir::currentPath());
+
+        // For the rest of the run the pickers save nothing.
+        QComboBox *hour = h.find<QComboBox>("Combo1");
+        QTest::keyClicks(hour->lineEdit(), QStringLiteral("9"));
+        QCOMPARE(h.setting("stoptime.ini"), QByteArray("0730\r\n"));
+    }
+
+    void theWindowOpensNarrowAtTheLowerRight_data()
+    {
+        QTest::addColumn<QSize>("screenPixels");
+        QTest::newRow("1280x1024") << QSize(1280, 1024);
+        QTest::newRow("1920x1080") << QSize(1920, 1080);
+        QTest::newRow("800x600") << QSize(800, 600);
+        QTest::newRow("narrower than the window") << QSize(400, 300);
+    }
+
+    void theWindowOpensNarrowAtTheLowerRight()
+    {
+        QFETCH(QSize, screenPixels);
+        FormHarness h;
+        h.screen = QSizeF(screenPixels) * 15;
+        h.load();
+        QCOMPARE(h.form->Width(), 7305.0f);
+        QCOMPARE(h.form->Left() + h.form->Width(), float(h.screen.width()));
+        QCOMPARE(h.form->Top() + h.form->Height() + 650.0f, float(h.screen.height()));
+        // The client area shows the narrow column: 7305 less the frame.
+        QCOMPARE(h.form->width(), (7305 - 120) / 15);
+        QCOMPARE(h.form->height(), 10170 / 15);
+    }
+
+    void shutdownWritesTheFileListsFolderAndTheFavourites()
+    {
+        FormHarness h;
+        const QString shown = h.makeFolder(QStringLiteral("shown"));
+        h.load();
+        h.find<FileList>("File1")->setPath(shown);
+        QListWidget *list = h.find<QListWidget>("List1");
+        list->addItems({"/c", "/a", "/c"});
+        h.form->close();
+        QCOMPARE(h.setting("chimebox.ini"), shown.toUtf8() + "\r\n");
+        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/c\r\n/a\r\n/c\r\n\r\n"));
+    }
+
+    void anEmptyListIsSavedAsOneLineBreak()
+    {
+        FormHarness h;
+        h.load();
+        h.form->Form_Unload();
+        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("\r\n"));
+    }
+
+    void aFailedWriteAtShutdownDoesNotCostTheOther()
+    {
+        FormHarness h;
+        h.load();
+        h.find<QListWidget>("List1")->addItem(QStringLiteral("/fav"));
+        h.putSetting("chimebox.ini", "/old\r\n");
+        QFile::setPermissions(h.settingsPath("chimebox.ini"), QFileDevice::ReadOwner);
+        h.form->Form_Unload();
+        QCOMPARE(h.setting("chimebox.ini"), QByteArray("/old\r\n"));
+        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/fav\r\n\r\n"));
+        QCOMPARE(h.messages.messages.size(), 1);
+        QVERIFY(h.messages.messages.first().contains(QStringLiteral("chimebox.ini")));
+    }
+
+    void aPreparedFolderIsWrittenBackByteForByte()
+    {
+        FormHarness h;
+        const QString folder = h.makeFolder(QStringLiteral("曲"), {"1.mp3"});
+        const QByteArray favourites = "/home/a\r\n" + folder.toUtf8() + "\r\n\r\n";
+        const QByteArray last = folder.toUtf8() + "\r\n";
+        h.putSetting("chimeboxfl.ini", favourites);
+        h.putSetting("chimebox.ini", last);
+        h.putSetting("stoptime.ini", "2300\r\n");
+        h.putSetting("playtime.ini", "0650\r\n");
+        h.putSetting("stoper.ini", "\r\n");
+        h.putSetting("player.ini", "\r\n");
+        h.load();
+        h.form->close();
+        QCOMPARE(h.setting("chimeboxfl.ini"), favourites);
+        QCOMPARE(h.setting("chimebox.ini"), last);
+        QCOMPARE(h.setting("stoptime.ini"), QByteArray("2300\r\n"));
+        QCOMPARE(h.setting("playtime.ini"), QByteArray("0650\r\n"));
+        QCOMPARE(h.setting("stoper.ini"), QByteArray("\r\n"));
+        QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
+        QCOMPARE(h.settingsFiles().size(), 6);
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "test_startup.moc"

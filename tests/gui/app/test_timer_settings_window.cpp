@@ -1,0 +1,262 @@
+#include "browse/FileList.h"
+#include "gui/app/FormHarness.h"
+
+#include <QTest>
+
+using chimebox::browse::FileList;
+using chimebox::playback::PlayState;
+
+// The check boxes and time pickers as the user operates them, down to the bytes
+// they leave in the settings folder.
+class TestTimerSettingsWindow : public QObject
+{
+    Q_OBJECT
+
+    // The play timer's conditions, all but its marker file: a file selected,
+    // the play time stored and the clock in that minute.
+    static void prepareAlarm(FormHarness &h)
+    {
+        const QString folder = h.makeFolder(QStringLiteral("alarm"), {"a.mp3"});
+        auto *files = h.find<FileList>("File1");
+        files->setPath(folder);
+        files->setListIndex(0);
+        h.putSetting("playtime.ini", "0730\r\n");
+        h.clock.set(QTime(7, 30, 5));
+    }
+
+    // One tick with the player idle; the alarm fires when armed.
+    static void tick(FormHarness &h)
+    {
+        h.player.putPlayState(PlayState::Stopped);
+        h.form->Timer1_Timer();
+    }
+
+    static QComboBox *picker(const FormHarness &h, const char *name)
+    {
+        return h.find<QComboBox>(name);
+    }
+
+    // Picks row from the open list with the mouse, as a user does.
+    static void choose(QComboBox *combo, int row)
+    {
+        combo->showPopup();
+        QAbstractItemView *view = combo->view();
+        QVERIFY(QTest::qWaitForWindowExposed(view->window()));
+        const QModelIndex item = view->model()->index(row, 0);
+        view->scrollTo(item);
+        const QRect cell = view->visualRect(item);
+        QTest::mouseMove(view->viewport(), cell.center());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+        QTRY_VERIFY(!view->isVisible());
+    }
+
+private Q_SLOTS:
+    void typingWritesAtEveryKeystroke_data()
+    {
+        QTest::addColumn<QByteArray>("hourPicker");
+        QTest::addColumn<QByteArray>("minutePicker");
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("stop time")
+            << QByteArray("Combo1") << QByteArray("Combo2") << QByteArray("stoptime.ini");
+        QTest::newRow("play time")
+            << QByteArray("Combo3") << QByteArray("Combo4") << QByteArray("playtime.ini");
+    }
+
+    void typingWritesAtEveryKeystroke()
+    {
+        QFETCH(QByteArray, hourPicker);
+        QFETCH(QByteArray, minutePicker);
+        QFETCH(QByteArray, file);
+        FormHarness h;
+        QVERIFY(h.loadAndShow());
+        h.click("Command2");
+        QComboBox *hour = picker(h, hourPicker.constData());
+        QComboBox *minute = picker(h, minutePicker.constData());
+
+        QTest::keyClicks(minute->lineEdit(), QStringLiteral("30"));
+        QCOMPARE(h.setting(file.constData()), QByteArray("30\r\n"));
+        QTest::keyClicks(hour->lineEdit(), QStringLiteral("0"));
+        QCOMPARE(h.setting(file.constData()), QByteArray("030\r\n"));
+        QTest::keyClicks(hour->lineEdit(), QStringLiteral("7"));
+        QCOMPARE(h.setting(file.constData()), QByteArray("0730\r\n"));
+        // Nothing is checked or completed: a one-digit hour is stored as typed
+        // and stays shown as typed when the user moves on.
+        hour->lineEdit()->clear();
+        QTest::keyClicks(hour->lineEdit(), QStringLiteral("1"));
+        QTest::keyClick(hour->lineEdit(), Qt::Key_Tab);
+        QCOMPARE(h.setting(file.constData()), QByteArray("130\r\n"));
+        QCOMPARE(hour->currentText(), QStringLiteral("1"));
+    }
+
+    void choosingAnItemWrites_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<bool>("rearms");
+        // The other picker of the pair is empty: the item is stored alone.
+        QTest::newRow("stop hour") << QByteArray("Combo1") << 7 << QByteArray("stoptime.ini")
+                                   << QByteArray("07\r\n") << false;
+        QTest::newRow("stop minute") << QByteArray("Combo2") << 3 << QByteArray("stoptime.ini")
+                                     << QByteArray("30\r\n") << false;
+        QTest::newRow("play hour") << QByteArray("Combo3") << 23 << QByteArray("playtime.ini")
+                                   << QByteArray("23\r\n") << true;
+        QTest::newRow("play minute") << QByteArray("Combo4") << 0 << QByteArray("playtime.ini")
+                                     << QByteArray("00\r\n") << true;
+    }
+
+    void choosingAnItemWrites()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(int, row);
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, written);
+        QFETCH(bool, rearms);
+        FormHarness h;
+        h.putSetting("player.ini", "\r\n");
+        QVERIFY(h.loadAndShow());
+        h.click("Command2");
+        prepareAlarm(h);
+        tick(h);
+        QVERIFY(!h.form->lastAlarmDate().isEmpty());
+
+        choose(picker(h, name.constData()), row);
+        QCOMPARE(h.setting(file.constData()), written);
+        // Only the play time arms the alarm again for today.
+        QCOMPARE(h.form->lastAlarmDate().isEmpty(), rearms);
+    }
+
+    void nothingIsSavedBeforeStartupEnds_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("rearms");
+        QTest::newRow("stop hour") << QByteArray("Combo1") << false;
+        QTest::newRow("stop minute") << QByteArray("Combo2") << false;
+        QTest::newRow("play hour") << QByteArray("Combo3") << true;
+        QTest::newRow("play minute") << QByteArray("Combo4") << true;
+    }
+
+    void nothingIsSavedBeforeStartupEnds()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, rearms);
+        FormHarness h;
+        h.putSetting("stoptime.ini", "2200\r\n");
+        h.putSetting("player.ini", "\r\n");
+        // A last folder that is gone ends start-up early: formLoaded stays false.
+        h.putSetting("chimebox.ini", "/no/such/folder/anywhere\r\n");
+        QVERIFY(h.loadAndShow());
+        QVERIFY(!h.form->formLoaded());
+        h.click("Command2");
+        prepareAlarm(h);
+        tick(h);
+        QVERIFY(!h.form->lastAlarmDate().isEmpty());
+
+        QTest::keyClicks(picker(h, name.constData())->lineEdit(), QStringLiteral("5"));
+        QCOMPARE(h.setting("stoptime.ini"), QByteArray("2200\r\n"));
+        QCOMPARE(h.setting("playtime.ini"), QByteArray("0730\r\n"));
+        QCOMPARE(h.form->lastAlarmDate().isEmpty(), rearms);
+    }
+
+    void theStopSwitchCreatesAndDeletesItsMarker()
+    {
+        FormHarness h;
+        h.putSetting("stoper.ini", "left from before");
+        QVERIFY(h.loadAndShow());
+        h.click("Command2");
+        auto *box = h.find<QCheckBox>("Check1");
+        QVERIFY(box->isChecked());
+        QCOMPARE(h.setting("stoper.ini"), QByteArray("\r\n"));
+
+        h.click("Check1");
+        QCOMPARE(h.setting("stoper.ini"), QByteArray("<missing>"));
+        h.click("Check1");
+        QCOMPARE(h.setting("stoper.ini"), QByteArray("\r\n"));
+        // Unticking when the file is already gone is no failure.
+        QFile::remove(h.settingsPath("stoper.ini"));
+        h.click("Check1");
+        QVERIFY(!box->isChecked());
+        QCOMPARE(h.settingsFiles(), QStringList());
+
+        // A greyed box counts as off.
+        h.click("Check1");
+        box->setCheckState(Qt::PartiallyChecked);
+        h.form->Check1_Click();
+        QCOMPARE(h.setting("stoper.ini"), QByteArray("<missing>"));
+        QCOMPARE(h.messages.failures, QStringList());
+    }
+
+    void thePlaySwitchRearmsTheAlarmBothWays()
+    {
+        FormHarness h;
+        QVERIFY(h.loadAndShow());
+        h.click("Command2");
+        prepareAlarm(h);
+        // A marker put there by hand counts like one the box wrote.
+        h.putSetting("player.ini", "");
+        tick(h);
+        QVERIFY(!h.form->lastAlarmDate().isEmpty());
+
+        h.click("Check2");
+        QVERIFY(h.form->lastAlarmDate().isEmpty());
+        QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
+        // Armed again, the alarm fires again within its minute.
+        tick(h);
+        QVERIFY(!h.form->lastAlarmDate().isEmpty());
+
+        h.click("Check2");
+        QVERIFY(h.form->lastAlarmDate().isEmpty());
+        QCOMPARE(h.setting("player.ini"), QByteArray("<missing>"));
+        h.click("Check2");
+        QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
+        QCOMPARE(h.player.urls.size(), 2);
+    }
+
+    void aFailedWriteIsReportedOnce_data()
+    {
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<QByteArray>("blocked");
+        QTest::newRow("stop switch, folder gone") << QByteArray("Check1") << QByteArray();
+        QTest::newRow("play switch, folder gone") << QByteArray("Check2") << QByteArray();
+        QTest::newRow("stop time, read-only file")
+            << QByteArray("Combo1") << QByteArray("stoptime.ini");
+        QTest::newRow("play time, a folder of that name")
+            << QByteArray("Combo4") << QByteArray("playtime.ini");
+        QTest::newRow("stop switch, read-only file")
+            << QByteArray("Check1") << QByteArray("stoper.ini");
+    }
+
+    void aFailedWriteIsReportedOnce()
+    {
+        QFETCH(QByteArray, control);
+        QFETCH(QByteArray, blocked);
+        FormHarness h;
+        QVERIFY(h.loadAndShow());
+        h.click("Command2");
+        if (blocked.isEmpty()) {
+            QVERIFY(h.settingsDir.remove());
+        } else if (blocked == "playtime.ini") {
+            QVERIFY(QDir(h.settingsDir.path()).mkdir(QString::fromLatin1(blocked)));
+        } else {
+            h.putSetting(blocked.constData(), "kept\r\n");
+            QFile::setPermissions(h.settingsPath(blocked.constData()), QFileDevice::ReadOwner);
+        }
+
+        if (control.startsWith("Check"))
+            h.click(control.constData());
+        else
+            QTest::keyClicks(picker(h, control.constData())->lineEdit(), QStringLiteral("1"));
+        QCOMPARE(h.messages.failures.size(), 1);
+        QCOMPARE(h.messages.messages, QStringList());
+        if (!blocked.isEmpty() && blocked != "playtime.ini")
+            QCOMPARE(h.setting(blocked.constData()), QByteArray("kept\r\n"));
+
+        // The program goes on: the next handler runs as usual.
+        h.click("Command2");
+        QCOMPARE(h.find<QListWidget>("List1")->count(), 1);
+    }
+};
+
+QTEST_MAIN(TestTimerSettingsWindow)
+#include "test_timer_settings_window.moc"

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "MpvPlayer.h"
+#include "NativeName.h"
+#include "ToneWav.h"
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <fstream>
+
+// Shared by the player's tests: fixture files and a log of the states the
+// player announced, read at the moment of each announcement.
+namespace playertest {
+
+inline QString fixture(const QString &name)
+{
+    return QStringLiteral(CHIMEBOX_TEST_FIXTURES "/") + name;
+}
+
+// Writes bytes under a name given as native bytes, so names that are not
+// valid UTF-8 can be made too.
+inline QString writeFile(const QDir &dir, const QByteArray &nativeName, const QByteArray &bytes)
+{
+    const QString path =
+        dir.absolutePath() + QLatin1Char('/') + chimebox::nativename::decode(nativeName);
+    std::ofstream out(chimebox::nativename::toPath(path), std::ios::binary);
+    out.write(bytes.constData(), bytes.size());
+    return path;
+}
+
+inline chimebox::playback::MpvPlayer::Options nullOutput()
+{
+    return {QStringLiteral("null")};
+}
+
+struct StateLog : QObject
+{
+    QList<int> states;
+    explicit StateLog(chimebox::playback::MediaPlayer &player)
+    {
+        QObject::connect(&player, &chimebox::playback::MediaPlayer::StatusChange, this,
+                         [this, &player] { states.append(player.playState()); });
+    }
+};
+
+} // namespace playertest
