@@ -11,12 +11,15 @@ namespace chimebox::textfile {
 QString ReadFile(const QString &FileName);
 
 // Replaces the file with Cont followed by CR LF. The text is written beside the
-// target and renamed over it, so a failed write leaves the old file whole.
+// target and renamed over it, so a failed write leaves the old file whole; the
+// new file keeps the old one's permission bits. A symbolic link is written
+// through: the file at the end of its chain is replaced and the links stay.
 // A read-only target is refused, even for a user whom the system would let
-// write it.
+// write it, and so are a folder and a link that leads nowhere.
 void WriteFile(const QString &FileName, const QString &Cont);
 
-// Adds Cont and CR LF at the end; a missing file is created.
+// Adds Cont and CR LF at the end; a missing file is created. Links and
+// refusals as for WriteFile.
 void AppendFile(const QString &FileName, const QString &Cont);
 
 } // namespace chimebox::textfile

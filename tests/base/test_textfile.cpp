@@ -8,11 +8,14 @@
 #include <QTest>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 using namespace chimebox;
 using textfile::AppendFile;
 using textfile::ReadFile;
 using textfile::WriteFile;
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -27,6 +30,43 @@ void putBytes(const QString &path, const QByteArray &bytes)
 {
     std::ofstream out(nativename::toPath(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.constData(), bytes.size());
+}
+
+fs::perms permsOf(const fs::path &path)
+{
+    return fs::status(path).permissions() & fs::perms::mask;
+}
+
+// Every entry under top as text: links with where they point, files with their
+// permission bits and bytes. Equal snapshots mean nothing was created, removed
+// or changed, temp files included.
+QStringList snapshot(const fs::path &top)
+{
+    QStringList entries;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(top)) {
+        QString line = nativename::fromPath(entry.path().lexically_relative(top));
+        if (entry.is_symlink())
+            line += QStringLiteral(" -> ") + nativename::fromPath(fs::read_symlink(entry.path()));
+        else if (entry.is_directory())
+            line += u'/';
+        else
+            line += QStringLiteral(" %1 ").arg(int(permsOf(entry.path())), 0, 8) +
+                    QString::fromLatin1(bytesOf(nativename::fromPath(entry.path())).toHex());
+        entries.append(line);
+    }
+    entries.sort();
+    return entries;
+}
+
+// The message of the Failure that call throws; empty when it throws none.
+QString failureOf(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const Failure &failure) {
+        return failure.message();
+    }
+    return {};
 }
 
 } // namespace
@@ -109,6 +149,117 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(Failure, ReadFile(dir.path()));
         putBytes(at(QStringLiteral("empty.ini")), {});
         QCOMPARE(ReadFile(at(QStringLiteral("empty.ini"))), QString());
+    }
+
+    // A settings file linked into another folder (a synced one, say) stays a
+    // link: the write lands on the file at the end of the chain, and its temp
+    // file is made and renamed beside that file.
+    void writeGoesThroughLinks_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("absolute") << QStringLiteral("absolute.ini");
+        QTest::newRow("relative") << QStringLiteral("relative.ini");
+        QTest::newRow("chain of two") << QStringLiteral("chain.ini");
+    }
+
+    void writeGoesThroughLinks()
+    {
+        QFETCH(QString, link);
+        QTemporaryDir root;
+        const fs::path top = nativename::toPath(root.path());
+        fs::create_directories(top / "settings");
+        fs::create_directories(top / "synced/deep");
+        const fs::path real = top / "synced/deep/real.ini";
+        putBytes(nativename::fromPath(real), "0730\r\n");
+        fs::create_symlink(real, top / "settings/absolute.ini");
+        fs::create_symlink("../synced/deep/real.ini", top / "settings/relative.ini");
+        // The second link is relative to its own folder, not to the first's.
+        fs::create_symlink("../synced/hop.ini", top / "settings/chain.ini");
+        fs::create_symlink("deep/real.ini", top / "synced/hop.ini");
+        const fs::path linkPath = top / "settings" / nativename::toPath(link);
+        const fs::path linkText = fs::read_symlink(linkPath);
+        const QStringList settingsBefore = snapshot(top / "settings");
+
+        WriteFile(nativename::fromPath(linkPath), QStringLiteral("1200"));
+        QCOMPARE(bytesOf(nativename::fromPath(real)), QByteArray("1200\r\n"));
+        AppendFile(nativename::fromPath(linkPath), QStringLiteral("b"));
+        QCOMPARE(bytesOf(nativename::fromPath(real)), QByteArray("1200\r\nb\r\n"));
+
+        QVERIFY(fs::is_symlink(linkPath));
+        QCOMPARE(fs::read_symlink(linkPath), linkText);
+        QCOMPARE(snapshot(top / "settings"), settingsBefore);
+        QCOMPARE(
+            QDir(nativename::fromPath(top / "synced/deep"))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("real.ini")});
+    }
+
+    // The write replaces the file, but not its permission bits. Two modes are
+    // tried: a new file made with the umask default matches at most one of them.
+    void writeKeepsPermissionBits_data()
+    {
+        QTest::addColumn<bool>("throughLink");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("plain 0600") << false << 0600;
+        QTest::newRow("plain 0640") << false << 0640;
+        QTest::newRow("through a link 0600") << true << 0600;
+        QTest::newRow("through a link 0640") << true << 0640;
+    }
+
+    void writeKeepsPermissionBits()
+    {
+        QFETCH(bool, throughLink);
+        QFETCH(int, mode);
+        QTemporaryDir root;
+        const fs::path top = nativename::toPath(root.path());
+        const fs::path real = top / "real.ini";
+        putBytes(nativename::fromPath(real), "0730\r\n");
+        fs::permissions(real, fs::perms(mode));
+        fs::path written = real;
+        if (throughLink) {
+            written = top / "link.ini";
+            fs::create_symlink("real.ini", written);
+        }
+
+        WriteFile(nativename::fromPath(written), QStringLiteral("1200"));
+        QCOMPARE(bytesOf(nativename::fromPath(real)), QByteArray("1200\r\n"));
+        QCOMPARE(int(permsOf(real)), mode);
+    }
+
+    // A link whose chain ends nowhere, loops, ends at a folder or at a read-only
+    // file cannot be written through. The write names the file it was given
+    // and changes nothing: no target made, no link replaced, no temp file left.
+    void linksThatCannotBeWrittenThroughAreRefused_data()
+    {
+        QTest::addColumn<QString>("linkText");
+        QTest::newRow("dangling") << QStringLiteral("missing.ini");
+        QTest::newRow("dangling chain") << QStringLiteral("to-missing.ini");
+        QTest::newRow("loop") << QStringLiteral("loop-a.ini");
+        QTest::newRow("folder") << QStringLiteral("folder");
+        QTest::newRow("read-only file") << QStringLiteral("read-only.ini");
+    }
+
+    void linksThatCannotBeWrittenThroughAreRefused()
+    {
+        QFETCH(QString, linkText);
+        QTemporaryDir root;
+        const fs::path top = nativename::toPath(root.path());
+        fs::create_directories(top / "folder");
+        fs::create_symlink("missing.ini", top / "to-missing.ini");
+        fs::create_symlink("loop-b.ini", top / "loop-a.ini");
+        fs::create_symlink("loop-a.ini", top / "loop-b.ini");
+        putBytes(nativename::fromPath(top / "read-only.ini"), "0730\r\n");
+        fs::permissions(top / "read-only.ini", fs::perms::owner_read | fs::perms::group_read);
+        fs::create_symlink(nativename::toPath(linkText), top / "playtime.ini");
+        const QString file = nativename::fromPath(top / "playtime.ini");
+        const QStringList before = snapshot(top);
+
+        const QString writeFailure = failureOf([&] { WriteFile(file, QStringLiteral("1200")); });
+        QVERIFY2(writeFailure.contains(file), qPrintable(writeFailure));
+        QCOMPARE(snapshot(top), before);
+        const QString appendFailure = failureOf([&] { AppendFile(file, QStringLiteral("1200")); });
+        QVERIFY2(appendFailure.contains(file), qPrintable(appendFailure));
+        QCOMPARE(snapshot(top), before);
     }
 
     void appendKeepsWhatWasThere()

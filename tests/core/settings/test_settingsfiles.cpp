@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <filesystem>
 
 using namespace chimebox;
 using namespace chimebox::settings;
@@ -40,6 +41,29 @@ private Q_SLOTS:
         folder.removeIfPresent(SettingsFile::StopMarker);
         QVERIFY(!folder.isPresent(SettingsFile::StopMarker));
         folder.removeIfPresent(SettingsFile::StopMarker);
+    }
+
+    // A marker that is a link counts by what it points to. Removing it deletes
+    // the link, as deleting any file would, and leaves the file it named.
+    void markersThatAreLinks()
+    {
+        namespace fs = std::filesystem;
+        QTemporaryDir dir;
+        const fs::path top = nativename::toPath(dir.path());
+        const SettingsFolder folder(dir.path());
+        QFile real(dir.path() + QStringLiteral("/real.ini"));
+        QVERIFY(real.open(QIODevice::WriteOnly));
+        real.close();
+        fs::create_symlink("real.ini", top / "player.ini");
+        fs::create_symlink("missing.ini", top / "stoper.ini");
+
+        QVERIFY(folder.isPresent(SettingsFile::PlayMarker));
+        QVERIFY(!folder.isPresent(SettingsFile::StopMarker));
+        folder.removeIfPresent(SettingsFile::PlayMarker);
+        folder.removeIfPresent(SettingsFile::StopMarker);
+        QVERIFY(!fs::exists(fs::symlink_status(top / "player.ini")));
+        QVERIFY(fs::is_regular_file(top / "real.ini"));
+        QVERIFY(fs::is_symlink(top / "stoper.ini"));
     }
 
     void storedTimesAreReadByPosition_data()
