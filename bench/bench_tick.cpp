@@ -3,8 +3,7 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileList.h"
 #include "fakes/FakePlayer.h"
-#include "playback/ContinuousPlay.h"
-#include "scheduler/TimerTick.h"
+#include "playback/PlaybackSession.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -36,14 +35,10 @@ void fullTick(benchmark::State &state)
     FakePlayer player;
     player.putPlayState(FakePlayer::PlayState::Stopped);
     FakeFileList files(QStringLiteral("/music"), {"a.mp3", "b.mp3"}, 0);
-    qint16 autoPlayState = chimebox::playback::autoplay::Idle;
-    QString lastAlarmDate;
-    chimebox::scheduler::TimerTick tick(folder, clock, player, files, [&] {
-        chimebox::playback::stopPlayback(autoPlayState, player);
-    });
+    chimebox::playback::PlaybackSession session(player, files, clock, folder);
 
     for (auto _ : state) {
-        const auto result = tick.run(autoPlayState, lastAlarmDate);
+        const auto result = session.tick();
         benchmark::DoNotOptimize(result);
     }
     if (player.stopCount != 0 || !player.urls.isEmpty())

@@ -11,6 +11,7 @@
 #include "browse/FileList.h"
 #include "fakes/FakeFileManager.h"
 #include "fakes/FakeMessageSink.h"
+#include "playback/PlaybackSession.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
 
@@ -149,7 +150,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
         return QStringLiteral(" playState:%1 at %2ms; autoPlayState %3, ListIndex %4; %5")
             .arg(log.states)
             .arg(recorder.elapsedMs())
-            .arg(form.autoPlayState())
+            .arg(int(form.session().autoPlayState()))
             .arg(File1->listIndex())
             .arg(messages.failures.join(u' '));
     };
@@ -158,7 +159,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QTest::mouseClick(File1->viewport(), Qt::LeftButton, {},
                       File1->visualItemRect(File1->QListWidget::item(0)).center());
     QCOMPARE(File1->listIndex(), 0);
-    QCOMPARE(form.autoPlayState(), 3);
+    QCOMPARE(int(form.session().autoPlayState()), 3);
     QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 1; }, 3000), qPrintable(story()));
     QCOMPARE(log.loads[0].url, folder + u'/' + low);
 
@@ -193,7 +194,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     const qint64 stopFrame = recorder.frameCount();
     const qint64 stopMs = recorder.elapsedMs();
     QTest::mouseClick(Command1, Qt::LeftButton);
-    QCOMPARE(form.autoPlayState(), 4);
+    QCOMPARE(int(form.session().autoPlayState()), 4);
     QCOMPARE(player.playState(), int(playback::Stopped));
     QTest::qWait(600);
     const qint64 lastSound = recorder.lastSound();
@@ -208,7 +209,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QVERIFY2(recorder.lastSound() == lastSound, "sound came back after the stop button");
     QCOMPARE(log.loads.size(), 3);
     QCOMPARE(File1->listIndex(), 0);
-    QCOMPARE(form.autoPlayState(), 4);
+    QCOMPARE(int(form.session().autoPlayState()), 4);
     QVERIFY2(messages.failures.isEmpty(), qPrintable(story()));
 }
 

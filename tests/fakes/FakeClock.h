@@ -21,14 +21,14 @@ public:
     QString timeText() const override
     {
         ++timeReads;
-        return now_.time().toString(QStringLiteral("HH:mm:ss"));
+        return chimebox::scheduler::timeTextOf(now_.time());
     }
     QString dateText() const override
     {
         ++dateReads;
         if (onDateRead)
             onDateRead();
-        return now_.date().toString(QStringLiteral("MM-dd-yyyy"));
+        return chimebox::scheduler::dateTextOf(now_.date());
     }
 
     void set(QTime time) { now_.setTime(time); }

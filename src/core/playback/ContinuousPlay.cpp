@@ -2,14 +2,14 @@
 
 namespace chimebox::playback {
 
-void onStatusChange(qint16 &autoPlayState, const MediaPlayer &player, browse::FileListView &files)
+void onStatusChange(AutoPlay &state, const MediaPlayer &player, browse::FileListView &files)
 {
     if (player.playState() == MediaEnded)
-        autoPlayState = autoplay::Ended;
-    if (player.playState() == Transitioning && autoPlayState == autoplay::Ended)
-        autoPlayState = autoplay::Transitioning;
-    if (player.playState() == Stopped && autoPlayState == autoplay::Transitioning) {
-        autoPlayState = autoplay::Requested;
+        state = AutoPlay::Ended;
+    if (player.playState() == Transitioning && state == AutoPlay::Ended)
+        state = AutoPlay::Transitioning;
+    if (player.playState() == Stopped && state == AutoPlay::Transitioning) {
+        state = AutoPlay::Requested;
         advanceSelection(files);
     }
 }
@@ -26,12 +26,6 @@ void advanceSelection(browse::FileListView &files)
         files.setListIndex(0);
     else
         files.setListIndex(files.listIndex() + 1);
-}
-
-void stopPlayback(qint16 &autoPlayState, MediaPlayer &player)
-{
-    autoPlayState = autoplay::Stopped;
-    player.stop();
 }
 
 } // namespace chimebox::playback

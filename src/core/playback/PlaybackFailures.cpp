@@ -1,7 +1,5 @@
 #include "playback/PlaybackFailures.h"
 
-#include "playback/ContinuousPlay.h"
-
 namespace chimebox::playback {
 
 void PlaybackFailures::started(bool byAlarm)
@@ -41,26 +39,6 @@ PlaybackFailures::Decision PlaybackFailures::failed(bool outputFailed, int listC
         return {Action::GiveUp, QStringLiteral("再生できるファイルがありません。")};
     }
     return {Action::SkipToNext, {}};
-}
-
-QString carryOut(const PlaybackFailures::Decision &decision, qint16 &autoPlayState,
-                 MediaPlayer &player, browse::FileListView &files)
-{
-    switch (decision.action) {
-    case PlaybackFailures::Action::Ignore:
-        break;
-    case PlaybackFailures::Action::SkipToNext:
-        autoPlayState = autoplay::Requested;
-        advanceSelection(files);
-        break;
-    case PlaybackFailures::Action::PlayChime:
-        player.playChime();
-        break;
-    case PlaybackFailures::Action::GiveUp:
-        autoPlayState = autoplay::Stopped;
-        break;
-    }
-    return decision.message;
 }
 
 } // namespace chimebox::playback

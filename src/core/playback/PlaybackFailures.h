@@ -1,10 +1,6 @@
 #pragma once
 
-#include "browse/FileListView.h"
-#include "playback/MediaPlayer.h"
-
 #include <QString>
-#include <QtGlobal>
 
 namespace chimebox::playback {
 
@@ -42,11 +38,5 @@ private:
     bool alarmFile_ = false;
     int failuresInRow_ = 0;
 };
-
-// Carries a decision out on the window's state: SkipToNext requests the next
-// file, PlayChime sounds the chime, GiveUp stops continuous play. Returns the
-// message to show, empty when there is none.
-QString carryOut(const PlaybackFailures::Decision &decision, qint16 &autoPlayState,
-                 MediaPlayer &player, browse::FileListView &files);
 
 } // namespace chimebox::playback

@@ -1,17 +1,27 @@
 #include "scheduler/Clock.h"
 
-#include <QDateTime>
-
 namespace chimebox::scheduler {
+
+QString timeTextOf(QTime time)
+{
+    // Leading zeros matter: the tick compares the first five characters with
+    // a stored "07:30".
+    return time.toString(QStringLiteral("HH:mm:ss"));
+}
+
+QString dateTextOf(QDate date)
+{
+    return date.toString(QStringLiteral("MM-dd-yyyy"));
+}
 
 QString SystemClock::timeText() const
 {
-    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    return timeTextOf(QTime::currentTime());
 }
 
 QString SystemClock::dateText() const
 {
-    return QDate::currentDate().toString(QStringLiteral("MM-dd-yyyy"));
+    return dateTextOf(QDate::currentDate());
 }
 
 } // namespace chimebox::scheduler

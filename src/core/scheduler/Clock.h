@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
+#include <QTime>
 
 namespace chimebox::scheduler {
 
@@ -9,11 +11,15 @@ class Clock
 {
 public:
     virtual ~Clock() = default;
-    // hh:mm:ss on the 24-hour clock.
+    // hh:mm:ss on the 24-hour clock, two digits each.
     virtual QString timeText() const = 0;
     // MM-dd-yyyy.
     virtual QString dateText() const = 0;
 };
+
+// The texts of a given instant, as every clock of the program spells them.
+QString timeTextOf(QTime time);
+QString dateTextOf(QDate date);
 
 class SystemClock final : public Clock
 {

@@ -1,37 +1,45 @@
 #include "scheduler/TimerSettings.h"
 
+#include <utility>
+
 namespace chimebox::scheduler {
 
 using settings::SettingsFile;
 
-void switchMarker(const settings::SettingsFolder &folder, SettingsFile marker, int value)
+TimerSettings::TimerSettings(settings::SettingsFolder folder, LastAlarmDate &lastAlarmDate)
+    : folder_(std::move(folder)), lastAlarmDate_(lastAlarmDate)
+{}
+
+void TimerSettings::switchMarker(SettingsFile marker, int value)
 {
-    Q_ASSERT(marker == SettingsFile::StopMarker || marker == SettingsFile::PlayMarker);
     if (value == 1)
-        folder.write(marker, QString());
+        folder_.writeMarker(marker);
     else
-        folder.removeIfPresent(marker);
+        folder_.removeIfPresent(marker);
 }
 
-void switchPlayMarker(const settings::SettingsFolder &folder, int value, QString &lastAlarmDate)
+void TimerSettings::switchStopTimer(int value)
 {
-    switchMarker(folder, SettingsFile::PlayMarker, value);
-    lastAlarmDate.clear();
+    switchMarker(SettingsFile::StopMarker, value);
 }
 
-void saveStopTime(const settings::SettingsFolder &folder, bool formLoaded, const QString &hour,
-                  const QString &minute)
+void TimerSettings::switchPlayTimer(int value)
 {
-    if (formLoaded)
-        folder.write(SettingsFile::StopTime, hour + minute);
+    switchMarker(SettingsFile::PlayMarker, value);
+    lastAlarmDate_.rearm();
 }
 
-void savePlayTime(const settings::SettingsFolder &folder, bool formLoaded, const QString &hour,
-                  const QString &minute, QString &lastAlarmDate)
+void TimerSettings::saveStopTime(bool formLoaded, const QString &hour, const QString &minute)
 {
     if (formLoaded)
-        folder.write(SettingsFile::PlayTime, hour + minute);
-    lastAlarmDate.clear();
+        folder_.writeTime(SettingsFile::StopTime, hour, minute);
+}
+
+void TimerSettings::savePlayTime(bool formLoaded, const QString &hour, const QString &minute)
+{
+    if (formLoaded)
+        folder_.writeTime(SettingsFile::PlayTime, hour, minute);
+    lastAlarmDate_.rearm();
 }
 
 } // namespace chimebox::scheduler

@@ -1,31 +1,40 @@
 #pragma once
 
+#include "scheduler/AlarmTime.h"
 #include "settings/SettingsFiles.h"
 
 #include <QString>
 
-// The timer settings as the check boxes and time pickers write them. Nothing
-// is kept in memory: the tick reads the files afresh every second. Failures to
-// write or delete throw chimebox::Failure and skip the rest of the operation.
 namespace chimebox::scheduler {
 
-// Check1_Click (stop marker) and the file half of Check2_Click (play marker):
-// value 1 writes the marker with empty text; any other value, the greyed 2
-// included, deletes it when it is present.
-void switchMarker(const settings::SettingsFolder &folder, settings::SettingsFile marker, int value);
+// The timer settings as the check boxes and time pickers write them. Nothing
+// is kept in memory: the tick reads the files afresh every second. A failure
+// to write or delete throws chimebox::Failure and skips the rest of the
+// operation, the re-arming of the alarm included.
+class TimerSettings
+{
+public:
+    TimerSettings(settings::SettingsFolder folder, LastAlarmDate &lastAlarmDate);
 
-// Check2_Click: the play marker switch, then the play timer is armed again for
-// today by emptying lastAlarmDate.
-void switchPlayMarker(const settings::SettingsFolder &folder, int value, QString &lastAlarmDate);
+    // The stop timer's check box: value 1 writes the marker; any other value,
+    // the greyed 2 included, deletes it when it is present.
+    void switchStopTimer(int value);
+    // The play timer's check box: the same for its marker; then the alarm is
+    // armed again for today, whichever way the box went.
+    void switchPlayTimer(int value);
 
-// The change and click handlers of Combo1 and Combo2: once start-up has ended,
-// the hour text directly followed by the minute text, nothing trimmed.
-void saveStopTime(const settings::SettingsFolder &folder, bool formLoaded, const QString &hour,
-                  const QString &minute);
+    // Once start-up has ended, the hour text directly followed by the minute
+    // text, nothing trimmed.
+    void saveStopTime(bool formLoaded, const QString &hour, const QString &minute);
+    // Saved as the stop time is; then the alarm is armed again, even before
+    // start-up has ended.
+    void savePlayTime(bool formLoaded, const QString &hour, const QString &minute);
 
-// The change and click handlers of Combo3 and Combo4: saved as the stop time
-// is, then lastAlarmDate is emptied even before start-up has ended.
-void savePlayTime(const settings::SettingsFolder &folder, bool formLoaded, const QString &hour,
-                  const QString &minute, QString &lastAlarmDate);
+private:
+    void switchMarker(settings::SettingsFile marker, int value);
+
+    settings::SettingsFolder folder_;
+    LastAlarmDate &lastAlarmDate_;
+};
 
 } // namespace chimebox::scheduler

@@ -57,14 +57,10 @@ bool SettingsFolder::isPresent(SettingsFile file) const
 #endif
 }
 
-QString SettingsFolder::read(SettingsFile file) const
+void SettingsFolder::writeMarker(SettingsFile marker) const
 {
-    return textfile::ReadFile(path(file));
-}
-
-void SettingsFolder::write(SettingsFile file, const QString &text) const
-{
-    textfile::WriteFile(path(file), text);
+    Q_ASSERT(marker == SettingsFile::StopMarker || marker == SettingsFile::PlayMarker);
+    write(marker, QString());
 }
 
 void SettingsFolder::removeIfPresent(SettingsFile file) const
@@ -77,27 +73,54 @@ void SettingsFolder::removeIfPresent(SettingsFile file) const
         throw Failure(QStringLiteral("ファイルを削除できません: %1").arg(path(file)));
 }
 
-QString removeCrLf(const QString &stored)
+StoredTime SettingsFolder::readTime(SettingsFile timeFile) const
+{
+    Q_ASSERT(timeFile == SettingsFile::StopTime || timeFile == SettingsFile::PlayTime);
+    return parseTime(read(timeFile));
+}
+
+void SettingsFolder::writeTime(SettingsFile timeFile, const QString &hour,
+                               const QString &minute) const
+{
+    Q_ASSERT(timeFile == SettingsFile::StopTime || timeFile == SettingsFile::PlayTime);
+    write(timeFile, hour + minute);
+}
+
+QStringList SettingsFolder::readFavourites() const
+{
+    return parseFavourites(read(SettingsFile::Favourites));
+}
+
+void SettingsFolder::writeFavourites(const QStringList &folders) const
+{
+    write(SettingsFile::Favourites, formatFavourites(folders));
+}
+
+QString SettingsFolder::readLastFolder() const
+{
+    return parseLastFolder(read(SettingsFile::LastFolder));
+}
+
+void SettingsFolder::writeLastFolder(const QString &folder) const
+{
+    write(SettingsFile::LastFolder, folder);
+}
+
+QString SettingsFolder::read(SettingsFile file) const
+{
+    return textfile::ReadFile(path(file));
+}
+
+void SettingsFolder::write(SettingsFile file, const QString &text) const
+{
+    textfile::WriteFile(path(file), text);
+}
+
+StoredTime parseTime(const QString &stored)
 {
     QString text = stored;
     text.remove(kCrLf);
-    return text;
-}
-
-QString hourText(const QString &stored)
-{
-    return removeCrLf(stored).left(2);
-}
-
-QString minuteText(const QString &stored)
-{
-    return removeCrLf(stored).right(2);
-}
-
-QString normalisedTime(const QString &stored)
-{
-    const QString text = removeCrLf(stored);
-    return text.left(2) + u':' + text.right(2);
+    return {text.left(2), text.right(2)};
 }
 
 QStringList parseFavourites(const QString &text)
@@ -116,6 +139,11 @@ QString formatFavourites(const QStringList &items)
     for (const QString &item : items)
         text += item + kCrLf;
     return text;
+}
+
+QString parseLastFolder(const QString &text)
+{
+    return text.endsWith(kCrLf) ? text.chopped(2) : text;
 }
 
 } // namespace chimebox::settings

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The six settings files beside the program: their names, where they live,
-// the presence test and the text formats.
+// the presence test, the text formats, and the one way each is read and
+// written. Start-up, shutdown, the handlers and the tick all go through here.
 namespace chimebox::settings {
 
 enum class SettingsFile {
@@ -18,6 +19,30 @@ enum class SettingsFile {
 
 // The file's name with its leading separator, e.g. "/stoper.ini".
 QString fileName(SettingsFile file);
+
+// A stored time as the pickers show it: the hour text and the minute text,
+// each at most two characters, taken by position from the stored text.
+struct StoredTime
+{
+    QString hour;
+    QString minute;
+
+    // "hh:mm" from the two parts: what the tick compares with the clock.
+    QString clockText() const { return hour + u':' + minute; }
+    bool operator==(const StoredTime &) const = default;
+};
+
+// The first two and the last two characters of the stored text once its line
+// breaks are gone (all of it when shorter); what lies between is dropped.
+StoredTime parseTime(const QString &stored);
+
+// The non-empty lines, in file order, duplicates kept.
+QStringList parseFavourites(const QString &text);
+// Each item followed by CR LF (the writer then adds the closing CR LF).
+QString formatFavourites(const QStringList &items);
+
+// The folder: the stored text without the line break the writer added.
+QString parseLastFolder(const QString &text);
 
 class SettingsFolder
 {
@@ -33,27 +58,26 @@ public:
     // A regular, visible file; a folder of the same name counts as missing.
     bool isPresent(SettingsFile file) const;
 
-    QString read(SettingsFile file) const;
-    void write(SettingsFile file, const QString &text) const;
+    // A marker holds a line break alone; only its presence counts.
+    void writeMarker(SettingsFile marker) const;
     // Deletes the file when it is present; nothing when it is not.
     void removeIfPresent(SettingsFile file) const;
 
+    StoredTime readTime(SettingsFile timeFile) const;
+    // The hour text directly followed by the minute text, nothing trimmed.
+    void writeTime(SettingsFile timeFile, const QString &hour, const QString &minute) const;
+
+    QStringList readFavourites() const;
+    void writeFavourites(const QStringList &folders) const;
+
+    QString readLastFolder() const;
+    void writeLastFolder(const QString &folder) const;
+
 private:
+    QString read(SettingsFile file) const;
+    void write(SettingsFile file, const QString &text) const;
+
     QString folder_;
 };
-
-// Every CR LF pair removed, wherever it stands; a lone CR or LF stays.
-QString removeCrLf(const QString &stored);
-// First two characters of the stored time without its CR LF pairs.
-QString hourText(const QString &stored);
-// Last two characters of the stored time without its CR LF pairs.
-QString minuteText(const QString &stored);
-// hourText, ":" and minuteText: what the tick compares with hh:mm.
-QString normalisedTime(const QString &stored);
-
-// The non-empty pieces between CR LF pairs, in file order, duplicates kept.
-QStringList parseFavourites(const QString &text);
-// Each item followed by CR LF (WriteFile then adds the closing CR LF).
-QString formatFavourites(const QStringList &items);
 
 } // namespace chimebox::settings

@@ -1,18 +1,14 @@
 #include "app/Form1.h"
 
-#include "StringProcedures.h"
-#include "TextFile.h"
 #include "app/MessageSink.h"
 #include "browse/DirList.h"
 #include "browse/DriveList.h"
 #include "browse/Drop.h"
 #include "browse/FileList.h"
 #include "browse/FileManager.h"
-#include "playback/ContinuousPlay.h"
 #include "playback/MediaPlayer.h"
-#include "playback/PlaybackFailures.h"
+#include "playback/PlaybackSession.h"
 #include "scheduler/TimerSettings.h"
-#include "scheduler/TimerTick.h"
 #include "window/WindowWidth.h"
 
 #include <QCheckBox>
@@ -25,16 +21,14 @@
 
 namespace chimebox::app {
 
-using settings::SettingsFile;
-
 class Form1::Geometry final : public window::WindowGeometry
 {
 public:
     explicit Geometry(Form1 &form) : form_(form) {}
-    float width() const override { return form_.Width(); }
-    void setWidth(float twips) override { form_.setWidth(twips); }
-    float left() const override { return form_.Left(); }
-    void setLeft(float twips) override { form_.setLeft(twips); }
+    float width() const override { return form_.widthTwips(); }
+    void setWidth(float twips) override { form_.setWidthTwips(twips); }
+    float left() const override { return form_.leftTwips(); }
+    void setLeft(float twips) override { form_.setLeftTwips(twips); }
     float screenWidth() const override { return float(form_.screenSize().width()); }
 
 private:
@@ -46,14 +40,17 @@ Form1::Form1(Services services, QWidget *parent)
 {
     createControls(services_.playerView);
     wireEvents();
-    setWidth(width_);
+    setWidthTwips(width_);
+
+    session_ = std::make_unique<playback::PlaybackSession>(services_.player, *File1,
+                                                           services_.clock, settings_);
+    timerSettings_ =
+        std::make_unique<scheduler::TimerSettings>(settings_, session_->lastAlarmDate());
+    connect(session_.get(), &playback::PlaybackSession::failureReported, this,
+            &Form1::reportFailure);
 
     showStartFolder();
     Dir1->setChangeHandler([this] { Dir1_Change(); });
-
-    tick_ = std::make_unique<scheduler::TimerTick>(settings_, services_.clock, services_.player,
-                                                   *File1, [this] { Command1_Click(); });
-    failures_ = std::make_unique<playback::PlaybackFailures>();
 
     Timer1.start();
 }
@@ -84,20 +81,20 @@ QSizeF Form1::screenSize() const
     return QSizeF(px) * kTwipsPerPixel;
 }
 
-void Form1::setWidth(float twips)
+void Form1::setWidthTwips(float twips)
 {
     width_ = twips;
     setFixedSize(qMax(toPixels(twips - kFrameWidth), 1), toPixels(kClientHeight));
 }
 
-void Form1::setLeft(float twips)
+void Form1::setLeftTwips(float twips)
 {
     left_ = twips;
     placedAt_ = QPoint(toPixels(left_), toPixels(top_));
     move(placedAt_);
 }
 
-void Form1::setTop(float twips)
+void Form1::setTopTwips(float twips)
 {
     top_ = twips;
     placedAt_ = QPoint(toPixels(left_), toPixels(top_));
@@ -165,17 +162,13 @@ void Form1::setDir1Path(const QString &path)
 
 void Form1::Drive1_Change()
 {
-    autoPlayState_ = 4;
-    services_.player.stop();
-    failures_->stopped();
+    session_->stop();
     setDir1Path(Drive1->Drive());
 }
 
 void Form1::Dir1_Change()
 {
-    autoPlayState_ = 4;
-    services_.player.stop();
-    failures_->stopped();
+    session_->stop();
     File1->setPath(Dir1->path());
 }
 
@@ -188,36 +181,22 @@ void Form1::Command5_Click()
 
 void Form1::File1_MouseUp()
 {
-    autoPlayState_ = 3;
-    playbackFailureShown_ = false;
+    session_->requestPlay();
 }
 
 void Form1::Command1_Click()
 {
-    autoPlayState_ = 4;
-    services_.player.stop();
-    failures_->stopped();
+    session_->stop();
 }
 
 void Form1::wmp1_StatusChange()
 {
-    playback::onStatusChange(autoPlayState_, services_.player, *File1);
-    if (services_.player.playState() == playback::Playing) {
-        failures_->playing();
-        playbackFailureShown_ = false;
-    }
+    session_->statusChanged();
 }
 
 void Form1::wmp1_PlaybackFailed(const QString &reason, bool outputFailed)
 {
-    const auto decision = failures_->failed(outputFailed, File1->listCount());
-    const QString message = playback::carryOut(decision, autoPlayState_, services_.player, *File1);
-    // Reported once until something plays or the user picks a file again.
-    if (!message.isEmpty() && !playbackFailureShown_) {
-        playbackFailureShown_ = true;
-        // The reason for a silent output already says all there is to say.
-        reportFailure(outputFailed ? reason : message + u'\n' + reason);
-    }
+    session_->playbackFailed(reason, outputFailed);
 }
 
 // Drag and drop.
@@ -237,24 +216,22 @@ void Form1::File1_OLEDragDrop(const QMimeData *data)
 
 void Form1::Check1_Click()
 {
-    scheduler::switchMarker(settings_, SettingsFile::StopMarker, checkValue(*Check1));
+    timerSettings_->switchStopTimer(checkValue(*Check1));
 }
 
 void Form1::Check2_Click()
 {
-    scheduler::switchMarker(settings_, SettingsFile::PlayMarker, checkValue(*Check2));
-    lastAlarmDate_.clear();
+    timerSettings_->switchPlayTimer(checkValue(*Check2));
 }
 
 void Form1::saveStopTime()
 {
-    scheduler::saveStopTime(settings_, formLoaded_, Combo1->currentText(), Combo2->currentText());
+    timerSettings_->saveStopTime(formLoaded_, Combo1->currentText(), Combo2->currentText());
 }
 
 void Form1::savePlayTime()
 {
-    scheduler::savePlayTime(settings_, formLoaded_, Combo3->currentText(), Combo4->currentText(),
-                            lastAlarmDate_);
+    timerSettings_->savePlayTime(formLoaded_, Combo3->currentText(), Combo4->currentText());
 }
 
 void Form1::Combo1_Change()
@@ -294,30 +271,15 @@ void Form1::Combo4_Click()
 
 void Form1::Timer1_Timer()
 {
-    try {
-        const scheduler::TickResult result = tick_->run(autoPlayState_, lastAlarmDate_);
-        if (result.urlSet)
-            failures_->started(result.alarmFired);
-        tickFailureShown_ = false;
-    } catch (const Failure &failure) {
-        if (!tickFailureShown_) {
-            tickFailureShown_ = true;
-            reportFailure(failure.message());
-        }
-    }
+    session_->tick();
 }
 
 // Favourites and window width.
 
-void Form1::addFavourite()
-{
-    List1->addItem(Dir1->path());
-}
-
 void Form1::Command2_Click()
 {
     Geometry geometry(*this);
-    window::widenOrAddFavourite(geometry, [this] { addFavourite(); });
+    window::widenOrAddFavourite(geometry, [this] { List1->addItem(Dir1->path()); });
 }
 
 void Form1::Command4_Click()
@@ -349,38 +311,6 @@ void Form1::List1_Click()
     } catch (const std::exception &) {
         services_.messages.showMessage(QStringLiteral("フォルダがありません"));
     }
-}
-
-// The window's procedures.
-
-QString Form1::ReadFile(const QString &FileName) const
-{
-    return textfile::ReadFile(FileName);
-}
-
-void Form1::WriteFile(const QString &FileName, const QString &Cont) const
-{
-    textfile::WriteFile(FileName, Cont);
-}
-
-void Form1::AppendFile(const QString &FileName, const QString &Cont) const
-{
-    textfile::AppendFile(FileName, Cont);
-}
-
-QString Form1::zerost(const QString &tempstring, int keta) const
-{
-    return strings::zerost(tempstring, keta);
-}
-
-QString Form1::leftin(const QString &tempstring, const QString &instrstr) const
-{
-    return strings::leftin(tempstring, instrstr);
-}
-
-QString Form1::mider(const QString &tempstring, const QString &instrstr) const
-{
-    return strings::mider(tempstring, instrstr);
 }
 
 } // namespace chimebox::app

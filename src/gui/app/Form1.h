@@ -27,11 +27,11 @@ class FileManagerLauncher;
 } // namespace chimebox::browse
 namespace chimebox::playback {
 class MediaPlayer;
-class PlaybackFailures;
+class PlaybackSession;
 } // namespace chimebox::playback
 namespace chimebox::scheduler {
 class Clock;
-class TimerTick;
+class TimerSettings;
 } // namespace chimebox::scheduler
 
 namespace chimebox::app {
@@ -39,7 +39,8 @@ namespace chimebox::app {
 class MessageSink;
 
 // The program's one window. Its handlers are named after their control and
-// event; the rules they follow live in plain classes of the other subsystems.
+// event; each hands the event to the rules of the core library: the playback
+// session, the timer settings, the window's widths and the settings folder.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -60,21 +61,19 @@ public:
     explicit Form1(Services services, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // The window's fields, in their declaration order.
-    qint16 autoPlayState() const { return autoPlayState_; }
+    // The continuous-play state and the day the alarm last sounded.
+    const playback::PlaybackSession &session() const { return *session_; }
+    // Set as start-up's last act; the time pickers save only from then on.
     bool formLoaded() const { return formLoaded_; }
-    const QString &lastAlarmDate() const { return lastAlarmDate_; }
 
-    // Outer size and position in twips.
-    float Width() const { return width_; }
-    void setWidth(float twips);
-    float Left() const { return left_; }
-    void setLeft(float twips);
-    float Top() const { return top_; }
-    void setTop(float twips);
-    float Height() const { return float(kHeight); }
-
-    const settings::SettingsFolder &settingsFolder() const { return settings_; }
+    // Outer size and position in twips; QWidget's own are in pixels.
+    float widthTwips() const { return width_; }
+    void setWidthTwips(float twips);
+    float leftTwips() const { return left_; }
+    void setLeftTwips(float twips);
+    float topTwips() const { return top_; }
+    void setTopTwips(float twips);
+    float heightTwips() const { return float(kHeight); }
 
 public Q_SLOTS:
     void Form_Load();
@@ -104,14 +103,6 @@ public Q_SLOTS:
     // The player could not play its file.
     void wmp1_PlaybackFailed(const QString &reason, bool outputFailed);
 
-public:
-    QString ReadFile(const QString &FileName) const;
-    void WriteFile(const QString &FileName, const QString &Cont) const;
-    void AppendFile(const QString &FileName, const QString &Cont) const;
-    QString zerost(const QString &tempstring, int keta) const;
-    QString leftin(const QString &tempstring, const QString &instrstr) const;
-    QString mider(const QString &tempstring, const QString &instrstr) const;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
@@ -133,7 +124,6 @@ private:
 
     void saveStopTime();
     void savePlayTime();
-    void addFavourite();
 
     // Runs a handler started by the window system: a failure ends the handler
     // and is reported; the program keeps running.
@@ -146,10 +136,7 @@ private:
     Services services_;
     settings::SettingsFolder settings_;
 
-    // Fields.
-    qint16 autoPlayState_ = 0;
     bool formLoaded_ = false;
-    QString lastAlarmDate_;
 
     float width_ = 13455 + 120;
     float left_ = 0;
@@ -175,11 +162,8 @@ private:
     std::array<QLabel *, 4> Label1{};
     QTimer Timer1;
 
-    std::unique_ptr<scheduler::TimerTick> tick_;
-    std::unique_ptr<playback::PlaybackFailures> failures_;
-    // A tick that fails every second is reported once, until a tick succeeds.
-    bool tickFailureShown_ = false;
-    bool playbackFailureShown_ = false;
+    std::unique_ptr<playback::PlaybackSession> session_;
+    std::unique_ptr<scheduler::TimerSettings> timerSettings_;
 };
 
 template <typename F> void Form1::guarded(F &&body)

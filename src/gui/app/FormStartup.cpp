@@ -1,3 +1,4 @@
+#include "StringProcedures.h"
 #include "app/Form1.h"
 #include "app/MessageSink.h"
 #include "browse/DirList.h"
@@ -13,15 +14,6 @@ namespace chimebox::app {
 using settings::SettingsFile;
 
 namespace {
-
-// The stored folder ends with the line break the writer added; the folder is
-// the text before it.
-QString withoutFinalLineBreak(QString text)
-{
-    if (text.endsWith(QStringLiteral("\r\n")))
-        text.chop(2);
-    return text;
-}
 
 // A combo box takes its first item as its text; the pickers keep the time that
 // start-up restored, or stay empty.
@@ -39,10 +31,10 @@ void appendKeepingText(QComboBox &combo, const QString &item)
 
 void Form1::placeWindow()
 {
-    setWidth(window::kNarrowWidth);
+    setWidthTwips(window::kNarrowWidth);
     const QSizeF screen = screenSize();
-    setLeft(float(screen.width()) - Width());
-    setTop(float(screen.height()) - Height() - 650.0f);
+    setLeftTwips(float(screen.width()) - widthTwips());
+    setTopTwips(float(screen.height()) - heightTwips() - 650.0f);
 }
 
 void Form1::Form_Load()
@@ -52,44 +44,34 @@ void Form1::Form_Load()
     // From here on the first failure ends start-up silently; what the earlier
     // steps restored stays, and formLoaded stays false.
     try {
-        if (settings_.isPresent(SettingsFile::Favourites)) {
-            for (const QString &folder :
-                 settings::parseFavourites(ReadFile(settings_.path(SettingsFile::Favourites))))
-                List1->addItem(folder);
-        }
+        if (settings_.isPresent(SettingsFile::Favourites))
+            List1->addItems(settings_.readFavourites());
         if (settings_.isPresent(SettingsFile::StopTime)) {
-            setComboText(*Combo1,
-                         settings::hourText(ReadFile(settings_.path(SettingsFile::StopTime))),
-                         &Form1::Combo1_Change);
-            setComboText(*Combo2,
-                         settings::minuteText(ReadFile(settings_.path(SettingsFile::StopTime))),
-                         &Form1::Combo2_Change);
+            const settings::StoredTime time = settings_.readTime(SettingsFile::StopTime);
+            setComboText(*Combo1, time.hour, &Form1::Combo1_Change);
+            setComboText(*Combo2, time.minute, &Form1::Combo2_Change);
         }
         if (settings_.isPresent(SettingsFile::PlayTime)) {
-            setComboText(*Combo3,
-                         settings::hourText(ReadFile(settings_.path(SettingsFile::PlayTime))),
-                         &Form1::Combo3_Change);
-            setComboText(*Combo4,
-                         settings::minuteText(ReadFile(settings_.path(SettingsFile::PlayTime))),
-                         &Form1::Combo4_Change);
+            const settings::StoredTime time = settings_.readTime(SettingsFile::PlayTime);
+            setComboText(*Combo3, time.hour, &Form1::Combo3_Change);
+            setComboText(*Combo4, time.minute, &Form1::Combo4_Change);
         }
         if (settings_.isPresent(SettingsFile::StopMarker))
             setCheckValue(*Check1, 1, &Form1::Check1_Click);
         if (settings_.isPresent(SettingsFile::PlayMarker))
             setCheckValue(*Check2, 1, &Form1::Check2_Click);
         if (settings_.isPresent(SettingsFile::LastFolder)) {
-            const QString folder =
-                withoutFinalLineBreak(ReadFile(settings_.path(SettingsFile::LastFolder)));
+            const QString folder = settings_.readLastFolder();
             setDir1Path(folder);
             File1->setPath(folder);
         }
         for (int i = 0; i <= 23; ++i) {
-            appendKeepingText(*Combo1, zerost(QString::number(i), 2));
-            appendKeepingText(*Combo3, zerost(QString::number(i), 2));
+            appendKeepingText(*Combo1, strings::zerost(QString::number(i), 2));
+            appendKeepingText(*Combo3, strings::zerost(QString::number(i), 2));
         }
         for (int i = 0; i <= 50; i += 10) {
-            appendKeepingText(*Combo2, zerost(QString::number(i), 2));
-            appendKeepingText(*Combo4, zerost(QString::number(i), 2));
+            appendKeepingText(*Combo2, strings::zerost(QString::number(i), 2));
+            appendKeepingText(*Combo4, strings::zerost(QString::number(i), 2));
         }
         formLoaded_ = true;
     } catch (const std::exception &) {
@@ -100,7 +82,7 @@ void Form1::Form_Unload()
 {
     // Both files are attempted: a failed first write must not cost the other.
     try {
-        WriteFile(settings_.path(SettingsFile::LastFolder), File1->path());
+        settings_.writeLastFolder(File1->path());
     } catch (const Failure &failure) {
         services_.messages.showMessage(failure.message());
     }
@@ -108,7 +90,7 @@ void Form1::Form_Unload()
     for (int i = 0; i < List1->count(); ++i)
         favourites.append(List1->item(i)->text());
     try {
-        WriteFile(settings_.path(SettingsFile::Favourites), settings::formatFavourites(favourites));
+        settings_.writeFavourites(favourites);
     } catch (const Failure &failure) {
         services_.messages.showMessage(failure.message());
     }

@@ -1,6 +1,3 @@
-#include "fakes/FakeFileList.h"
-#include "fakes/FakePlayer.h"
-#include "playback/ContinuousPlay.h"
 #include "playback/PlaybackFailures.h"
 
 #include <QTest>
@@ -102,32 +99,6 @@ private Q_SLOTS:
         policy.stopped();
         policy.started(false);
         QCOMPARE(policy.failed(false, 2).action, Action::SkipToNext);
-    }
-
-    void carryingOutEachDecision()
-    {
-        FakePlayer player;
-        FakeFileList files(QStringLiteral("/m"), {QStringLiteral("a"), QStringLiteral("b")}, 1);
-        qint16 state = 0;
-
-        QVERIFY(carryOut({Action::SkipToNext, {}}, state, player, files).isEmpty());
-        QCOMPARE(state, autoplay::Requested);
-        QCOMPARE(files.selected(), 0);
-
-        state = 0;
-        QVERIFY(carryOut({Action::PlayChime, {}}, state, player, files).isEmpty());
-        QCOMPARE(player.chimeCount, 1);
-        QCOMPARE(state, qint16(0));
-        QCOMPARE(files.selected(), 0);
-
-        QCOMPARE(carryOut({Action::GiveUp, noFile}, state, player, files), noFile);
-        QCOMPARE(state, autoplay::Stopped);
-
-        state = autoplay::Stopped;
-        QVERIFY(carryOut({}, state, player, files).isEmpty());
-        QCOMPARE(state, autoplay::Stopped);
-        QCOMPARE(files.selected(), 0);
-        QVERIFY(player.urls.isEmpty());
     }
 };
 

@@ -15,6 +15,8 @@ class TestTimerSettings : public QObject
 
     QTemporaryDir *dir = nullptr;
     SettingsFolder folder{QString()};
+    LastAlarmDate lastAlarmDate;
+    TimerSettings *settings = nullptr;
 
     QByteArray bytes(SettingsFile file) const
     {
@@ -34,18 +36,24 @@ private Q_SLOTS:
         dir = new QTemporaryDir;
         QVERIFY(dir->isValid());
         folder = SettingsFolder(dir->path());
+        lastAlarmDate.fired(QStringLiteral("03-01-2024"));
+        settings = new TimerSettings(folder, lastAlarmDate);
     }
-    void cleanup() { delete dir; }
+    void cleanup()
+    {
+        delete settings;
+        delete dir;
+    }
 
     void tickingWritesAMarkerOfTwoBytes()
     {
-        switchMarker(folder, SettingsFile::StopMarker, 1);
+        settings->switchStopTimer(1);
         QCOMPARE(bytes(SettingsFile::StopMarker), QByteArray("\r\n"));
         QVERIFY(!QFile::exists(folder.path(SettingsFile::PlayMarker)));
 
         // Ticking again over a marker with content rewrites it.
         put(SettingsFile::PlayMarker, "anything");
-        switchMarker(folder, SettingsFile::PlayMarker, 1);
+        settings->switchPlayTimer(1);
         QCOMPARE(bytes(SettingsFile::PlayMarker), QByteArray("\r\n"));
     }
 
@@ -60,26 +68,25 @@ private Q_SLOTS:
         QFETCH(int, value);
         put(SettingsFile::StopMarker, "\r\n");
         put(SettingsFile::PlayMarker, "\r\n");
-        switchMarker(folder, SettingsFile::StopMarker, value);
+        settings->switchStopTimer(value);
         QVERIFY(!QFile::exists(folder.path(SettingsFile::StopMarker)));
         QVERIFY(QFile::exists(folder.path(SettingsFile::PlayMarker)));
 
         // Absent already: nothing happens, no file appears and nothing fails.
-        switchMarker(folder, SettingsFile::StopMarker, value);
+        settings->switchStopTimer(value);
         QVERIFY(!QFile::exists(folder.path(SettingsFile::StopMarker)));
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList{"player.ini"});
     }
 
     void thePlaySwitchArmsTheAlarmEitherWay()
     {
-        QString lastAlarmDate = QStringLiteral("03-01-2024");
-        switchPlayMarker(folder, 0, lastAlarmDate);
-        QVERIFY(lastAlarmDate.isEmpty());
+        settings->switchPlayTimer(0);
+        QVERIFY(lastAlarmDate.text().isEmpty());
         QVERIFY(!QFile::exists(folder.path(SettingsFile::PlayMarker)));
 
-        lastAlarmDate = QStringLiteral("03-01-2024");
-        switchPlayMarker(folder, 1, lastAlarmDate);
-        QVERIFY(lastAlarmDate.isEmpty());
+        lastAlarmDate.fired(QStringLiteral("03-01-2024"));
+        settings->switchPlayTimer(1);
+        QVERIFY(lastAlarmDate.text().isEmpty());
         QCOMPARE(bytes(SettingsFile::PlayMarker), QByteArray("\r\n"));
     }
 
@@ -108,20 +115,19 @@ private Q_SLOTS:
         QFETCH(QString, hour);
         QFETCH(QString, minute);
         QFETCH(QByteArray, stored);
-        saveStopTime(folder, true, hour, minute);
+        settings->saveStopTime(true, hour, minute);
         QCOMPARE(bytes(SettingsFile::StopTime), stored);
-        QString lastAlarmDate = QStringLiteral("x");
-        savePlayTime(folder, true, hour, minute, lastAlarmDate);
+        QCOMPARE(lastAlarmDate.text(), QStringLiteral("03-01-2024"));
+        settings->savePlayTime(true, hour, minute);
         QCOMPARE(bytes(SettingsFile::PlayTime), stored);
-        QVERIFY(lastAlarmDate.isEmpty());
+        QVERIFY(lastAlarmDate.text().isEmpty());
     }
 
     void typingWritesAtEveryKeystroke()
     {
-        QString lastAlarmDate;
-        savePlayTime(folder, true, "0", "30", lastAlarmDate);
+        settings->savePlayTime(true, "0", "30");
         QCOMPARE(bytes(SettingsFile::PlayTime), QByteArray("030\r\n"));
-        savePlayTime(folder, true, "07", "30", lastAlarmDate);
+        settings->savePlayTime(true, "07", "30");
         QCOMPARE(bytes(SettingsFile::PlayTime), QByteArray("0730\r\n"));
         QVERIFY(!QFile::exists(folder.path(SettingsFile::StopTime)));
     }
@@ -129,14 +135,13 @@ private Q_SLOTS:
     void nothingIsSavedBeforeStartUpEnds()
     {
         put(SettingsFile::StopTime, "0700\r\n");
-        saveStopTime(folder, false, "08", "15");
+        settings->saveStopTime(false, "08", "15");
         QCOMPARE(bytes(SettingsFile::StopTime), QByteArray("0700\r\n"));
 
         // The play pickers still arm the alarm again.
-        QString lastAlarmDate = QStringLiteral("03-01-2024");
-        savePlayTime(folder, false, "08", "15", lastAlarmDate);
+        settings->savePlayTime(false, "08", "15");
         QVERIFY(!QFile::exists(folder.path(SettingsFile::PlayTime)));
-        QVERIFY(lastAlarmDate.isEmpty());
+        QVERIFY(lastAlarmDate.text().isEmpty());
     }
 
     void aReadOnlyTimeFileIsRefusedAndKept()
@@ -146,26 +151,23 @@ private Q_SLOTS:
         for (auto file : {SettingsFile::StopTime, SettingsFile::PlayTime})
             QVERIFY(QFile::setPermissions(folder.path(file), QFile::ReadOwner | QFile::ReadGroup));
 
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, saveStopTime(folder, true, "08", "15"));
+        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->saveStopTime(true, "08", "15"));
         QCOMPARE(bytes(SettingsFile::StopTime), QByteArray("0700\r\n"));
 
         // The handler stops at the failing write: the alarm is not armed again.
-        QString lastAlarmDate = QStringLiteral("03-01-2024");
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure,
-                                 savePlayTime(folder, true, "08", "15", lastAlarmDate));
+        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->savePlayTime(true, "08", "15"));
         QCOMPARE(bytes(SettingsFile::PlayTime), QByteArray("0600\r\n"));
-        QCOMPARE(lastAlarmDate, QStringLiteral("03-01-2024"));
+        QCOMPARE(lastAlarmDate.text(), QStringLiteral("03-01-2024"));
     }
 
     void aMarkerThatCannotBeWrittenFails()
     {
         // A folder of the marker's name can be neither written nor deleted as a file.
         QVERIFY(QDir(dir->path()).mkdir("player.ini"));
-        QString lastAlarmDate = QStringLiteral("03-01-2024");
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, switchPlayMarker(folder, 1, lastAlarmDate));
-        QCOMPARE(lastAlarmDate, QStringLiteral("03-01-2024"));
+        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->switchPlayTimer(1));
+        QCOMPARE(lastAlarmDate.text(), QStringLiteral("03-01-2024"));
         // Not a file, so not present: unticking leaves it alone.
-        switchPlayMarker(folder, 0, lastAlarmDate);
+        settings->switchPlayTimer(0);
         QVERIFY(QFileInfo(folder.path(SettingsFile::PlayMarker)).isDir());
     }
 };

@@ -35,9 +35,11 @@ private Q_SLOTS:
         QVERIFY(!folder.isPresent(SettingsFile::PlayMarker));
         QDir(dir.path()).mkdir(QStringLiteral("player.ini"));
         QVERIFY(!folder.isPresent(SettingsFile::PlayMarker));
-        folder.write(SettingsFile::StopMarker, {});
+        folder.writeMarker(SettingsFile::StopMarker);
         QVERIFY(folder.isPresent(SettingsFile::StopMarker));
-        QCOMPARE(folder.read(SettingsFile::StopMarker), QStringLiteral("\r\n"));
+        QFile marker(folder.path(SettingsFile::StopMarker));
+        QVERIFY(marker.open(QIODevice::ReadOnly));
+        QCOMPARE(marker.readAll(), QByteArray("\r\n"));
         folder.removeIfPresent(SettingsFile::StopMarker);
         QVERIFY(!folder.isPresent(SettingsFile::StopMarker));
         folder.removeIfPresent(SettingsFile::StopMarker);
@@ -110,9 +112,10 @@ private Q_SLOTS:
         QFETCH(QString, hour);
         QFETCH(QString, minute);
         QFETCH(QString, normalised);
-        QCOMPARE(hourText(stored), hour);
-        QCOMPARE(minuteText(stored), minute);
-        QCOMPARE(normalisedTime(stored), normalised);
+        const StoredTime time = parseTime(stored);
+        QCOMPARE(time.hour, hour);
+        QCOMPARE(time.minute, minute);
+        QCOMPARE(time.clockText(), normalised);
     }
 
     void favouritesFormat()

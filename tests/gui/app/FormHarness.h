@@ -6,6 +6,7 @@
 #include "fakes/FakeFileManager.h"
 #include "fakes/FakeMessageSink.h"
 #include "fakes/FakePlayer.h"
+#include "playback/PlaybackSession.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -67,6 +68,8 @@ struct FormHarness
             create();
         form->Form_Load();
     }
+
+    int autoPlayState() const { return int(form->session().autoPlayState()); }
 
     template <typename T> T *find(const char *name) const
     {

@@ -28,7 +28,7 @@ class TestBrowsingWindow : public QObject
         h.find<DirList>("Dir1")->setPath(folder);
         auto *files = h.find<FileList>("File1");
         h.clickRow(files, 0);
-        QCOMPARE(h.form->autoPlayState(), 3);
+        QCOMPARE(h.autoPlayState(), 3);
         QCOMPARE(files->listIndex(), 0);
         h.player.stopCount = 0;
     }
@@ -85,7 +85,7 @@ private Q_SLOTS:
         QCOMPARE(files->path(), sub);
         QCOMPARE(files->listCount(), 2);
         QCOMPARE(files->listIndex(), -1);
-        QCOMPARE(h.form->autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), 4);
         QCOMPARE(h.player.stopCount, 1);
         QCOMPARE(h.player.playState(), int(PlayState::Stopped));
         // The pending request is gone: the next tick plays nothing.
@@ -110,14 +110,14 @@ private Q_SLOTS:
         QCOMPARE(h.find<DirList>("Dir1")->path(), mounted);
         QCOMPARE(h.find<FileList>("File1")->item(0), QStringLiteral("x.wma"));
         QCOMPARE(h.find<FileList>("File1")->listIndex(), -1);
-        QCOMPARE(h.form->autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), 4);
         QCOMPARE(h.player.stopCount, 2);
         QCOMPARE(h.messages.failures, QStringList());
 
         // A drive that cannot be read: stopped first, then the failure is reported.
         h.clickRow(h.find<FileList>("File1"), 0);
         QTest::keyClick(drives, Qt::Key_Down);
-        QCOMPARE(h.form->autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), 4);
         QCOMPARE(h.player.stopCount, 3);
         QCOMPARE(h.messages.failures.size(), 1);
         QCOMPARE(h.find<DirList>("Dir1")->path(), mounted);
@@ -187,7 +187,7 @@ private Q_SLOTS:
         h.click("Command5");
         QCOMPARE(h.messages.failures.size(), 1);
         h.click("Command1");
-        QCOMPARE(h.form->autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), 4);
     }
 
     void aDropMovesTheBrowser_data()
@@ -243,7 +243,7 @@ private Q_SLOTS:
         const bool browserStayed = messages > 0 && stops == 0;
         QCOMPARE(files->listIndex(), browserStayed ? 0 : -1);
         if (stops > 0)
-            QCOMPARE(h.form->autoPlayState(), 4);
+            QCOMPARE(h.autoPlayState(), 4);
     }
 
     void aDropThatIsNoFileListDoesNothing_data()
@@ -271,7 +271,7 @@ private Q_SLOTS:
 
         QCOMPARE(h.find<DirList>("Dir1")->path(), start);
         QCOMPARE(h.find<FileList>("File1")->listIndex(), 0);
-        QCOMPARE(h.form->autoPlayState(), 3);
+        QCOMPARE(h.autoPlayState(), 3);
         QCOMPARE(h.player.stopCount, 0);
         QCOMPARE(h.messages.messages + h.messages.failures, QStringList());
     }

@@ -27,21 +27,21 @@ private Q_SLOTS:
     {
         FormHarness h; // 1280 pixels: 19200 twips
         QVERIFY(h.loadAndShow());
-        QCOMPARE(h.form->Left(), 19200.0f - 7305.0f);
+        QCOMPARE(h.form->leftTwips(), 19200.0f - 7305.0f);
 
         h.click("Command2");
-        QCOMPARE(h.form->Width(), 13575.0f);
+        QCOMPARE(h.form->widthTwips(), 13575.0f);
         QCOMPARE(favourites(h), QStringList());
         // Grown to the right past the screen's edge, then pulled back.
-        QCOMPARE(h.form->Left(), 19200.0f - 13575.0f);
+        QCOMPARE(h.form->leftTwips(), 19200.0f - 13575.0f);
         QCOMPARE(h.form->width(), (13575 - 120) / 15);
 
         const QString folder = h.find<DirList>("Dir1")->path();
         h.click("Command2");
         h.click("Command2");
         QCOMPARE(favourites(h), (QStringList{folder, folder}));
-        QCOMPARE(h.form->Width(), 13575.0f);
-        QCOMPARE(h.form->Left(), 19200.0f - 13575.0f);
+        QCOMPARE(h.form->widthTwips(), 13575.0f);
+        QCOMPARE(h.form->leftTwips(), 19200.0f - 13575.0f);
         QCOMPARE(h.messages.failures, QStringList());
     }
 
@@ -49,17 +49,17 @@ private Q_SLOTS:
     {
         FormHarness h;
         QVERIFY(h.loadAndShow());
-        h.form->setWidth(7300);
+        h.form->setWidthTwips(7300);
         h.click("Command2");
-        QCOMPARE(h.form->Width(), 7300.0f);
+        QCOMPARE(h.form->widthTwips(), 7300.0f);
         QCOMPARE(favourites(h), QStringList());
-        QCOMPARE(h.form->Left(), 19200.0f - 7305.0f);
+        QCOMPARE(h.form->leftTwips(), 19200.0f - 7305.0f);
 
         // "）（" still makes it narrow and keeps it on screen.
-        h.form->setLeft(0);
+        h.form->setLeftTwips(0);
         h.click("Command4");
-        QCOMPARE(h.form->Width(), 7305.0f);
-        QCOMPARE(h.form->Left(), 6270.0f);
+        QCOMPARE(h.form->widthTwips(), 7305.0f);
+        QCOMPARE(h.form->leftTwips(), 6270.0f);
     }
 
     void narrowingMovesRightAndStaysOnScreen_data()
@@ -83,10 +83,10 @@ private Q_SLOTS:
         QVERIFY(h.loadAndShow());
         if (wide)
             h.click("Command2");
-        h.form->setLeft(left);
+        h.form->setLeftTwips(left);
         h.click("Command4");
-        QCOMPARE(h.form->Width(), 7305.0f);
-        QCOMPARE(h.form->Left(), expected);
+        QCOMPARE(h.form->widthTwips(), 7305.0f);
+        QCOMPARE(h.form->leftTwips(), expected);
         QCOMPARE(h.form->width(), (7305 - 120) / 15);
         QCOMPARE(h.form->x(), qRound(expected / 15));
     }
@@ -96,12 +96,12 @@ private Q_SLOTS:
         FormHarness h;
         h.screen = QSizeF(800 * 15, 600 * 15);
         QVERIFY(h.loadAndShow());
-        QCOMPARE(h.form->Left(), 12000.0f - 7305.0f);
+        QCOMPARE(h.form->leftTwips(), 12000.0f - 7305.0f);
         h.click("Command2");
-        QCOMPARE(h.form->Left(), 12000.0f - 13575.0f);
+        QCOMPARE(h.form->leftTwips(), 12000.0f - 13575.0f);
         QCOMPARE(h.form->x(), -1575 / 15);
         h.click("Command4");
-        QCOMPARE(h.form->Left(), 12000.0f - 7305.0f);
+        QCOMPARE(h.form->leftTwips(), 12000.0f - 7305.0f);
     }
 
     void deleteRemovesOnlyTheSelectedFavourite()
@@ -150,7 +150,7 @@ private Q_SLOTS:
 
         // A file clicked and playing.
         h.clickRow(files, 0);
-        QCOMPARE(h.form->autoPlayState(), 3);
+        QCOMPARE(h.autoPlayState(), 3);
         h.player.setPlayState(PlayState::Playing);
         const int stopsBefore = h.player.stopCount;
 
@@ -170,7 +170,7 @@ private Q_SLOTS:
         QCOMPARE(files->path(), kept);
         QCOMPARE(files->listIndex(), -1);
         QCOMPARE(files->item(0), QStringLiteral("a.mp3"));
-        QCOMPARE(h.form->autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), 4);
         QCOMPARE(h.player.playState(), int(PlayState::Stopped));
         QVERIFY(h.player.stopCount > stopsBefore);
         QCOMPARE(favourites(h), (QStringList{gone, kept}));

@@ -51,7 +51,7 @@ private Q_SLOTS:
         FormHarness h;
         QVERIFY(h.loadAndShow());
         QCOMPARE(h.form->windowTitle(), QStringLiteral("CHIMEBOX7.31"));
-        QCOMPARE(h.form->Width(), 7305.0f);
+        QCOMPARE(h.form->widthTwips(), 7305.0f);
 
         auto *control = h.find<QWidget>(name.toLatin1().constData());
         QVERIFY(control);

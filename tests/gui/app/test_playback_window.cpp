@@ -38,7 +38,7 @@ private Q_SLOTS:
     void aClickedFilePlaysAndTheFolderPlaysOnAndWraps()
     {
         clickFile(1);
-        QCOMPARE(h->form->autoPlayState(), 3);
+        QCOMPARE(h->autoPlayState(), 3);
         QVERIFY(h->player.urls.isEmpty()); // only the tick starts playback
         tick();
         QCOMPARE(h->player.urls, QStringList{url("b.mp3")});
@@ -53,7 +53,7 @@ private Q_SLOTS:
 
         // The stop button: the stopped report advances nothing.
         h->click("Command1");
-        QCOMPARE(h->form->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), 4);
         tick();
         QCOMPARE(h->player.urls.size(), 3);
         QCOMPARE(files()->listIndex(), 0);
@@ -69,7 +69,7 @@ private Q_SLOTS:
             h->player.fail();
         }
         QCOMPARE(h->player.urls, QStringList({url("a.mp3"), url("b.mp3"), url("c.mp3")}));
-        QCOMPARE(h->form->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), 4);
         QCOMPARE(h->messages.failures.size(), 1);
         tick();
         QCOMPARE(h->player.urls.size(), 3);
@@ -122,7 +122,7 @@ private Q_SLOTS:
         clickFile(0);
         tick();
         h->player.fail(QStringLiteral("音声を出力できません"), true);
-        QCOMPARE(h->form->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), 4);
         QCOMPARE(h->messages.failures, QStringList{QStringLiteral("音声を出力できません")});
         tick();
         QCOMPARE(h->player.urls.size(), 1);

@@ -25,7 +25,7 @@ private Q_SLOTS:
         FormHarness h;
         h.load();
         QVERIFY(h.form->formLoaded());
-        QCOMPARE(h.form->autoPlayState(), 0);
+        QCOMPARE(h.autoPlayState(), 0);
         QCOMPARE(h.find<QListWidget>("List1")->count(), 0);
         QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
         QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Unchecked);
@@ -77,7 +77,7 @@ private Q_SLOTS:
         QCOMPARE(h.find<FileList>("File1")->path(), folder);
         QCOMPARE(h.find<FileList>("File1")->listCount(), 2);
         QCOMPARE(h.find<FileList>("File1")->listIndex(), -1);
-        QCOMPARE(h.form->autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), 4);
         QVERIFY(h.player.stopCount >= 1);
     }
 
@@ -162,9 +162,9 @@ private Q_SLOTS:
         FormHarness h;
         h.screen = QSizeF(screenPixels) * 15;
         h.load();
-        QCOMPARE(h.form->Width(), 7305.0f);
-        QCOMPARE(h.form->Left() + h.form->Width(), float(h.screen.width()));
-        QCOMPARE(h.form->Top() + h.form->Height() + 650.0f, float(h.screen.height()));
+        QCOMPARE(h.form->widthTwips(), 7305.0f);
+        QCOMPARE(h.form->leftTwips() + h.form->widthTwips(), float(h.screen.width()));
+        QCOMPARE(h.form->topTwips() + h.form->heightTwips() + 650.0f, float(h.screen.height()));
         // The client area shows the narrow column: 7305 less the frame.
         QCOMPARE(h.form->width(), (7305 - 120) / 15);
         QCOMPARE(h.form->height(), 10170 / 15);

@@ -119,12 +119,12 @@ private Q_SLOTS:
         h.click("Command2");
         prepareAlarm(h);
         tick(h);
-        QVERIFY(!h.form->lastAlarmDate().isEmpty());
+        QVERIFY(!h.form->session().lastAlarmDate().text().isEmpty());
 
         choose(picker(h, name.constData()), row);
         QCOMPARE(h.setting(file.constData()), written);
         // Only the play time arms the alarm again for today.
-        QCOMPARE(h.form->lastAlarmDate().isEmpty(), rearms);
+        QCOMPARE(h.form->session().lastAlarmDate().text().isEmpty(), rearms);
     }
 
     void nothingIsSavedBeforeStartupEnds_data()
@@ -151,12 +151,12 @@ private Q_SLOTS:
         h.click("Command2");
         prepareAlarm(h);
         tick(h);
-        QVERIFY(!h.form->lastAlarmDate().isEmpty());
+        QVERIFY(!h.form->session().lastAlarmDate().text().isEmpty());
 
         QTest::keyClicks(picker(h, name.constData())->lineEdit(), QStringLiteral("5"));
         QCOMPARE(h.setting("stoptime.ini"), QByteArray("2200\r\n"));
         QCOMPARE(h.setting("playtime.ini"), QByteArray("0730\r\n"));
-        QCOMPARE(h.form->lastAlarmDate().isEmpty(), rearms);
+        QCOMPARE(h.form->session().lastAlarmDate().text().isEmpty(), rearms);
     }
 
     void theStopSwitchCreatesAndDeletesItsMarker()
@@ -196,17 +196,17 @@ private Q_SLOTS:
         // A marker put there by hand counts like one the box wrote.
         h.putSetting("player.ini", "");
         tick(h);
-        QVERIFY(!h.form->lastAlarmDate().isEmpty());
+        QVERIFY(!h.form->session().lastAlarmDate().text().isEmpty());
 
         h.click("Check2");
-        QVERIFY(h.form->lastAlarmDate().isEmpty());
+        QVERIFY(h.form->session().lastAlarmDate().text().isEmpty());
         QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
         // Armed again, the alarm fires again within its minute.
         tick(h);
-        QVERIFY(!h.form->lastAlarmDate().isEmpty());
+        QVERIFY(!h.form->session().lastAlarmDate().text().isEmpty());
 
         h.click("Check2");
-        QVERIFY(h.form->lastAlarmDate().isEmpty());
+        QVERIFY(h.form->session().lastAlarmDate().text().isEmpty());
         QCOMPARE(h.setting("player.ini"), QByteArray("<missing>"));
         h.click("Check2");
         QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));

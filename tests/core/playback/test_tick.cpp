@@ -1,104 +1,20 @@
-#include "Failure.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeFileList.h"
-#include "fakes/FakePlayer.h"
-#include "playback/ContinuousPlay.h"
-#include "scheduler/TimerSettings.h"
-#include "scheduler/TimerTick.h"
+#include "support/SessionRig.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
-using namespace chimebox::scheduler;
+using chimebox::playback::AutoPlay;
 using chimebox::playback::PlayState;
+using chimebox::playback::TickResult;
 using chimebox::settings::SettingsFile;
-using chimebox::settings::SettingsFolder;
-namespace autoplay = chimebox::playback::autoplay;
+using Rig = SessionRig;
 
-namespace {
-
-// The fakes with their reads written to one shared log, so the order of reads
-// across objects can be checked.
-struct LoggingFileList : FakeFileList
-{
-    using FakeFileList::FakeFileList;
-    QStringList *log = nullptr;
-    std::function<void()> onIndexRead;
-    int listIndex() const override
-    {
-        if (log)
-            log->append(QStringLiteral("index"));
-        if (onIndexRead)
-            onIndexRead();
-        return FakeFileList::listIndex();
-    }
-};
-
-struct LoggingPlayer : FakePlayer
-{
-    QStringList *log = nullptr;
-    std::function<void()> onStateRead;
-    int playState() const override
-    {
-        if (log)
-            log->append(QStringLiteral("state"));
-        if (onStateRead)
-            onStateRead();
-        return FakePlayer::playState();
-    }
-};
-
-// One window's worth of what the tick touches, over a fresh settings folder.
-struct Rig
-{
-    QTemporaryDir dir;
-    SettingsFolder folder{dir.path()};
-    FakeClock clock{QDate(2024, 3, 1), QTime(7, 0)};
-    LoggingPlayer player;
-    LoggingFileList files{QStringLiteral("/music"), {"a.mp3", "b.mp3"}, 1};
-    qint16 autoPlayState = autoplay::Idle;
-    QString lastAlarmDate;
-    int stopPresses = 0;
-    TimerTick tick{folder, clock, player, files, [this] {
-                       ++stopPresses;
-                       chimebox::playback::stopPlayback(autoPlayState, player);
-                   }};
-
-    TickResult run() { return tick.run(autoPlayState, lastAlarmDate); }
-    void put(SettingsFile file, const QByteArray &content) const
-    {
-        QFile f(folder.path(file));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-    void stopAt(const QByteArray &stored)
-    {
-        put(SettingsFile::StopMarker, "\r\n");
-        put(SettingsFile::StopTime, stored);
-    }
-    void playAt(const QByteArray &stored)
-    {
-        put(SettingsFile::PlayMarker, "\r\n");
-        put(SettingsFile::PlayTime, stored);
-    }
-    // One tick at each second from..to inclusive; how many fired the alarm.
-    int sweep(QTime from, QTime to)
-    {
-        int alarms = 0;
-        for (QTime t = from; t <= to; t = t.addSecs(1)) {
-            clock.set(t);
-            alarms += run().alarmFired ? 1 : 0;
-        }
-        return alarms;
-    }
-};
-
-} // namespace
-
-class TestTimerTick : public QObject
+// The one-second tick: stop timer, play timer and pending play, run by the
+// playback session against the settings files, the clock, the player and the
+// file list.
+class TestTick : public QObject
 {
     Q_OBJECT
 
@@ -141,7 +57,7 @@ private Q_SLOTS:
         QStringList stops, alarms;
         for (int m = 0; m < 24 * 60; ++m) {
             r.clock.set(QTime(m / 60, m % 60, 30));
-            r.lastAlarmDate.clear();
+            r.session.lastAlarmDate().rearm();
             const TickResult result = r.run();
             const QString hhmm = QTime(m / 60, m % 60).toString(QStringLiteral("HH:mm"));
             if (result.stopPressed)
@@ -185,7 +101,7 @@ private Q_SLOTS:
         const int alarms = r.sweep(QTime(7, 29, 58), QTime(7, 31, 1));
         QCOMPARE(play ? alarms : r.stopPresses, fired);
         QCOMPARE(r.player.stopCount, r.stopPresses);
-        QCOMPARE(r.autoPlayState, fired && !play ? autoplay::Stopped : autoplay::Idle);
+        QCOMPARE(r.state(), fired && !play ? AutoPlay::Stopped : AutoPlay::Idle);
     }
 
     void playTimerFiresOncePerDateUnlessRearmed()
@@ -193,15 +109,15 @@ private Q_SLOTS:
         Rig &r = *rig;
         r.playAt("0730\r\n");
         QCOMPARE(r.sweep(QTime(7, 30), QTime(7, 30, 20)), 1);
-        QCOMPARE(r.lastAlarmDate, QStringLiteral("03-01-2024"));
+        QCOMPARE(r.lastAlarmDate(), QStringLiteral("03-01-2024"));
         QCOMPARE(r.player.urls, QStringList{"/music/b.mp3"});
 
         // Switching the play timer off and on again within the minute arms it.
-        switchPlayMarker(r.folder, 0, r.lastAlarmDate);
-        switchPlayMarker(r.folder, 1, r.lastAlarmDate);
+        r.timerSettings.switchPlayTimer(0);
+        r.timerSettings.switchPlayTimer(1);
         QCOMPARE(r.sweep(QTime(7, 30, 21), QTime(7, 30, 40)), 1);
         // So does a change of the play time, even to the same minute.
-        savePlayTime(r.folder, true, "07", "30", r.lastAlarmDate);
+        r.timerSettings.savePlayTime(true, "07", "30");
         r.clock.set(QTime(7, 30, 41));
         QVERIFY(r.run().alarmFired);
         QCOMPARE(r.sweep(QTime(7, 30, 42), QTime(7, 31, 5)), 0);
@@ -209,7 +125,7 @@ private Q_SLOTS:
         // The next day at the same minute, once again.
         r.clock.advanceDay();
         QCOMPARE(r.sweep(QTime(7, 29, 55), QTime(7, 31, 5)), 1);
-        QCOMPARE(r.lastAlarmDate, QStringLiteral("03-02-2024"));
+        QCOMPARE(r.lastAlarmDate(), QStringLiteral("03-02-2024"));
         QCOMPARE(r.player.urls.size(), 4);
     }
 
@@ -241,7 +157,7 @@ private Q_SLOTS:
             QCOMPARE(r.sweep(QTime(7, 30, 41), QTime(7, 30, 59)), 0);
             r.player.putPlayState(PlayState::Stopped);
             QCOMPARE(r.sweep(QTime(7, 31), QTime(7, 32)), 0);
-            QVERIFY(r.lastAlarmDate.isEmpty());
+            QVERIFY(r.lastAlarmDate().isEmpty());
         }
     }
 
@@ -250,10 +166,10 @@ private Q_SLOTS:
         Rig &r = *rig;
         r.playAt("0730\r\n");
         r.files.setListIndex(-1);
-        r.lastAlarmDate = QStringLiteral("02-29-2024");
+        r.session.lastAlarmDate().fired(QStringLiteral("02-29-2024"));
         QCOMPARE(r.sweep(QTime(7, 30), QTime(7, 30, 59)), 0);
-        QCOMPARE(r.lastAlarmDate, QStringLiteral("02-29-2024"));
-        QCOMPARE(r.autoPlayState, autoplay::Idle);
+        QCOMPARE(r.lastAlarmDate(), QStringLiteral("02-29-2024"));
+        QCOMPARE(r.state(), AutoPlay::Idle);
         QVERIFY(r.player.calls.isEmpty());
     }
 
@@ -299,22 +215,22 @@ private Q_SLOTS:
         r.playAt("0730\r\n");
         // What the player's notifications find: the request is already taken
         // when the file starts, and the stop is recorded before the player stops.
-        QList<int> seen;
-        connect(&r.player, &FakePlayer::StatusChange, this, [&] { seen.append(r.autoPlayState); });
+        QList<AutoPlay> seen;
+        connect(&r.player, &FakePlayer::StatusChange, this, [&] { seen.append(r.state()); });
         r.clock.set(QTime(7, 30));
         const TickResult first = r.run();
         QVERIFY(first.stopPressed && first.alarmFired && first.requestConsumed && first.urlSet);
         QCOMPARE(r.player.calls, (QStringList{"stop", "url:/music/b.mp3"}));
-        QCOMPARE(r.autoPlayState, autoplay::Idle);
-        QCOMPARE(r.lastAlarmDate, QStringLiteral("03-01-2024"));
+        QCOMPARE(r.state(), AutoPlay::Idle);
+        QCOMPARE(r.lastAlarmDate(), QStringLiteral("03-01-2024"));
 
         r.clock.advanceSecond();
         const TickResult second = r.run();
         QVERIFY(second.stopPressed && !second.alarmFired && !second.urlSet);
         QCOMPARE(r.player.calls, (QStringList{"stop", "url:/music/b.mp3", "stop"}));
-        QCOMPARE(r.autoPlayState, autoplay::Stopped);
+        QCOMPARE(r.state(), AutoPlay::Stopped);
         QCOMPARE(r.player.playState(), int(PlayState::Stopped));
-        QCOMPARE(seen, (QList<int>{autoplay::Idle, autoplay::Stopped}));
+        QCOMPARE(seen, (QList<AutoPlay>{AutoPlay::Idle, AutoPlay::Stopped}));
     }
 
     void pendingPlay_data()
@@ -340,10 +256,10 @@ private Q_SLOTS:
         Rig &r = *rig;
         r.files.show(folder, {"a.mp3", "b.mp3"});
         r.files.setListIndex(index);
-        r.autoPlayState = qint16(before);
+        r.reach(AutoPlay(before));
         const TickResult result = r.run();
-        QCOMPARE(int(r.autoPlayState), after);
-        QCOMPARE(result.requestConsumed, before == autoplay::Requested);
+        QCOMPARE(int(r.state()), after);
+        QCOMPARE(result.requestConsumed, before == int(AutoPlay::Requested));
         QCOMPARE(result.urlSet, !urls.isEmpty());
         QCOMPARE(r.player.urls, urls);
     }
@@ -353,43 +269,64 @@ private Q_SLOTS:
         Rig &r = *rig;
         r.stopAt("0730\r\n");
         for (QTime t(7, 30); t <= QTime(7, 30, 59); t = t.addSecs(10)) {
-            r.autoPlayState = autoplay::Requested; // a click in the file list
+            r.reach(AutoPlay::Requested); // a click in the file list
             r.clock.set(t);
             r.run();
-            QCOMPARE(r.autoPlayState, autoplay::Stopped);
+            QCOMPARE(r.state(), AutoPlay::Stopped);
         }
         QVERIFY(r.player.urls.isEmpty());
 
-        r.autoPlayState = autoplay::Requested;
+        r.reach(AutoPlay::Requested);
         r.clock.set(QTime(7, 31));
         QVERIFY(r.run().urlSet);
     }
 
-    void aTimeFileGoneBeforeItsReadFailsTheTick_data()
+    void aFailingTickEndsThereAndIsReportedOnce_data()
     {
         QTest::addColumn<bool>("asFolder");
         QTest::newRow("deleted") << false;
         QTest::newRow("replaced by a folder") << true;
     }
-    void aTimeFileGoneBeforeItsReadFailsTheTick()
+    void aFailingTickEndsThereAndIsReportedOnce()
     {
         QFETCH(bool, asFolder);
         Rig &r = *rig;
         r.playAt("0730\r\n");
         r.clock.set(QTime(7, 30));
-        r.autoPlayState = autoplay::Requested; // a request waiting for step three
+        r.reach(AutoPlay::Requested); // a request waiting for the pending play
         const QString path = r.folder.path(SettingsFile::PlayTime);
         r.clock.onDateRead = [&] {
             QFile::remove(path);
             if (asFolder)
                 QDir().mkdir(path);
         };
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, r.run());
-        QCOMPARE(r.autoPlayState, autoplay::Requested);
-        QVERIFY(r.lastAlarmDate.isEmpty());
+        r.run();
+        // The tick ended at the failing read: the request still waits.
+        QCOMPARE(r.state(), AutoPlay::Requested);
+        QVERIFY(r.lastAlarmDate().isEmpty());
         QVERIFY(r.player.calls.isEmpty());
+        QCOMPARE(r.reported.size(), 1);
+        QVERIFY2(r.reported.first().contains(QStringLiteral("playtime.ini")),
+                 qPrintable(r.reported.first()));
+
+        // Failing every second, it is reported once; once a tick gets through,
+        // the next failure is news again.
+        for (int i = 0; i < 5; ++i) {
+            r.clock.advanceSecond();
+            r.run();
+        }
+        QCOMPARE(r.reported.size(), 1);
+        r.clock.onDateRead = nullptr;
+        if (asFolder)
+            QDir().rmdir(path);
+        r.run();
+        QCOMPARE(r.state(), AutoPlay::Idle);
+        r.put(SettingsFile::PlayTime, "0730\r\n");
+        r.clock.onDateRead = [&] { QFile::remove(path); };
+        r.run();
+        QCOMPARE(r.reported.size(), 2);
     }
 };
 
-QTEST_GUILESS_MAIN(TestTimerTick)
-#include "test_timer_tick.moc"
+QTEST_GUILESS_MAIN(TestTick)
+#include "test_tick.moc"

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "browse/FileListView.h"
+#include "playback/AutoPlay.h"
+#include "playback/MediaPlayer.h"
+#include "playback/PlaybackFailures.h"
+#include "scheduler/AlarmTime.h"
+#include "scheduler/Clock.h"
+#include "settings/SettingsFiles.h"
+
+#include <QObject>
+#include <QString>
+
+namespace chimebox::playback {
+
+// What one tick did.
+struct TickResult
+{
+    bool stopPressed = false;     // the stop timer stopped playback
+    bool alarmFired = false;      // the play timer requested playback
+    bool requestConsumed = false; // a pending request was taken
+    bool urlSet = false;          // the player was given a file
+};
+
+// Everything that decides what plays and when: the continuous-play machine,
+// the day the alarm last sounded, what to do about files that cannot be
+// played, and the one-second tick that starts every playback. The window's
+// handlers each make one call here. Nothing is kept about the settings: the
+// tick reads the files afresh every second.
+class PlaybackSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    PlaybackSession(MediaPlayer &player, browse::FileListView &files, const scheduler::Clock &clock,
+                    settings::SettingsFolder folder, QObject *parent = nullptr);
+
+    AutoPlay autoPlayState() const { return state_; }
+    scheduler::LastAlarmDate &lastAlarmDate() { return lastAlarmDate_; }
+    const scheduler::LastAlarmDate &lastAlarmDate() const { return lastAlarmDate_; }
+
+    // The stop button, the stop timer and every change of folder. The state is
+    // written before the player is called, so every notification the stop
+    // raises finds Stopped and advances nothing.
+    void stop();
+    // A click on a file: the next tick plays whichever file is selected then.
+    void requestPlay();
+    // The player announced a change of playState.
+    void statusChanged();
+    // The player could not play its file: skip it, sound the chime for an
+    // alarm, or give up after a whole pass in which nothing played.
+    void playbackFailed(const QString &reason, bool outputFailed);
+
+    // Stop timer, play timer, pending play, in that order. Never throws: a
+    // step that fails ends the tick and is reported, once until a tick
+    // succeeds again.
+    TickResult tick();
+
+Q_SIGNALS:
+    // A failure for the user to read; nothing waits for an answer.
+    void failureReported(const QString &text);
+
+private:
+    TickResult runTick();
+    bool stopTimerDue() const;
+    bool playTimerDue();
+    void pendingPlay(TickResult &result);
+    void reportTickFailure(const QString &text);
+
+    MediaPlayer &player_;
+    browse::FileListView &files_;
+    const scheduler::Clock &clock_;
+    settings::SettingsFolder folder_;
+
+    AutoPlay state_ = AutoPlay::Idle;
+    scheduler::LastAlarmDate lastAlarmDate_;
+    PlaybackFailures failures_;
+    // Each kind of failure is reported once until things go right again: a
+    // tick that fails every second until a tick succeeds, a folder that
+    // cannot be played until something plays or the user picks a file.
+    bool tickFailureShown_ = false;
+    bool playbackFailureShown_ = false;
+};
+
+} // namespace chimebox::playback

@@ -1,0 +1,183 @@
+#include "support/SessionRig.h"
+
+#include <QTest>
+#include <memory>
+
+using chimebox::playback::AutoPlay;
+using chimebox::playback::PlayState;
+
+// The session's own operations: the stop rule, a click's request, the
+// player's reports and what follows a file that cannot be played.
+class TestPlaybackSession : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<SessionRig> rig;
+    const QString noFile = QStringLiteral("再生できるファイルがありません。");
+
+    // The tick starts the selected file; the player then fails it.
+    void startAndFail(SessionRig &r)
+    {
+        r.session.requestPlay();
+        QVERIFY(r.run().urlSet);
+        r.player.fail();
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        rig = std::make_unique<SessionRig>();
+        rig->files.show(QStringLiteral("/music"), {"a.mp3", "b.mp3", "c.mp3"});
+        rig->player.startsPlaying = false;
+        rig->player.putPlayState(PlayState::Stopped);
+    }
+    void cleanup() { rig.reset(); }
+
+    void stopIsRecordedBeforeThePlayerReports_data()
+    {
+        QTest::addColumn<int>("from");
+        for (const AutoPlay state : {AutoPlay::Idle, AutoPlay::Ended, AutoPlay::Transitioning,
+                                     AutoPlay::Requested, AutoPlay::Stopped})
+            QTest::addRow("from %d", int(state)) << int(state);
+    }
+    void stopIsRecordedBeforeThePlayerReports()
+    {
+        QFETCH(int, from);
+        SessionRig &r = *rig;
+        r.files.setListIndex(0);
+        r.player.putPlayState(PlayState::Playing);
+        r.reach(AutoPlay(from));
+        // The player's report of "stopped" arrives inside stop(): right after
+        // the end of a file it would otherwise move on to the next one.
+        r.session.stop();
+        QCOMPARE(r.player.calls, QStringList{"stop"});
+        QCOMPARE(r.state(), AutoPlay::Stopped);
+        QCOMPARE(r.files.selected(), 0);
+        QVERIFY(!r.run().urlSet);
+    }
+
+    void aClickRequestsWhateverIsSelectedAtTheTick()
+    {
+        SessionRig &r = *rig;
+        r.files.setListIndex(-1);
+        r.session.requestPlay();
+        QCOMPARE(r.state(), AutoPlay::Requested);
+        r.files.setListIndex(2);
+        QVERIFY(r.run().urlSet);
+        QCOMPARE(r.player.urls, QStringList{"/music/c.mp3"});
+        QCOMPARE(r.state(), AutoPlay::Idle);
+    }
+
+    void theEndOfAFileRequestsTheNext()
+    {
+        SessionRig &r = *rig;
+        r.files.setListIndex(2);
+        r.player.finishFile();
+        QCOMPARE(r.state(), AutoPlay::Requested);
+        QCOMPARE(r.files.selected(), 0);
+        r.run();
+        QCOMPARE(r.player.urls, QStringList{"/music/a.mp3"});
+    }
+
+    void unplayableFilesAreSkippedForOnePass()
+    {
+        SessionRig &r = *rig;
+        r.files.setListIndex(0);
+        startAndFail(r);
+        QCOMPARE(r.state(), AutoPlay::Requested);
+        QCOMPARE(r.files.selected(), 1);
+        r.run();
+        r.player.fail();
+        r.run();
+        r.player.fail();
+        QCOMPARE(r.state(), AutoPlay::Stopped);
+        QCOMPARE(r.player.urls, (QStringList{"/music/a.mp3", "/music/b.mp3", "/music/c.mp3"}));
+        QCOMPARE(r.reported.size(), 1);
+        QVERIFY(r.reported.first().startsWith(noFile));
+        QVERIFY(!r.run().urlSet);
+    }
+
+    void aFileThatPlaysStartsANewPass()
+    {
+        SessionRig &r = *rig;
+        r.files.setListIndex(0);
+        startAndFail(r);
+        r.run();
+        r.player.fail();
+        // The third file plays: the two failures before it no longer count.
+        r.run();
+        r.player.setPlayState(PlayState::Playing);
+        r.player.finishFile();
+        r.run();
+        r.player.fail();
+        r.run();
+        r.player.fail();
+        QCOMPARE(r.state(), AutoPlay::Requested);
+        QVERIFY(r.reported.isEmpty());
+    }
+
+    void theStopButtonForgetsTheFailuresCounted()
+    {
+        SessionRig &r = *rig;
+        r.files.setListIndex(0);
+        startAndFail(r);
+        r.run();
+        r.player.fail();
+        r.session.stop();
+        // A new start after the stop gets a whole pass of its own.
+        r.files.setListIndex(0);
+        startAndFail(r);
+        r.run();
+        r.player.fail();
+        QCOMPARE(r.state(), AutoPlay::Requested);
+        QVERIFY(r.reported.isEmpty());
+        // A report that arrives after the stop changes nothing.
+        r.session.stop();
+        r.player.fail();
+        QCOMPARE(r.state(), AutoPlay::Stopped);
+    }
+
+    void anAlarmWhoseFileFailsChimesAndGoesOn()
+    {
+        SessionRig &r = *rig;
+        r.playAt("0730\r\n");
+        r.clock.set(QTime(7, 30));
+        r.files.setListIndex(0);
+        QVERIFY(r.run().alarmFired);
+        r.player.fail();
+        QCOMPARE(r.player.calls, (QStringList{"url:/music/a.mp3", "chime"}));
+        // The chime ends like any file, and the next file follows it.
+        r.player.finishFile();
+        QCOMPARE(r.files.selected(), 1);
+        r.clock.advanceSecond();
+        r.run();
+        QCOMPARE(r.player.urls.last(), QStringLiteral("/music/b.mp3"));
+        QVERIFY(r.reported.isEmpty());
+    }
+
+    void aFailureIsReportedOnceUntilSomethingPlaysOrTheUserPicks()
+    {
+        SessionRig &r = *rig;
+        r.files.show(QStringLiteral("/music"), {"a.mp3"});
+        r.files.setListIndex(0);
+        startAndFail(r);
+        QCOMPARE(r.reported.size(), 1);
+        // A late report after giving up says nothing more.
+        r.player.fail();
+        QCOMPARE(r.reported.size(), 1);
+        // The user picks the file again: it is news again.
+        startAndFail(r);
+        QCOMPARE(r.reported.size(), 2);
+
+        // No sound can come out at all: said once, in the engine's own words.
+        r.reported.clear();
+        r.session.requestPlay();
+        r.run();
+        r.player.fail(QStringLiteral("音声を出力できません（x）"), true);
+        QCOMPARE(r.reported, QStringList{"音声を出力できません（x）"});
+        QCOMPARE(r.state(), AutoPlay::Stopped);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPlaybackSession)
+#include "test_playback_session.moc"

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "fakes/FakeClock.h"
+#include "fakes/FakeFileList.h"
+#include "fakes/FakePlayer.h"
+#include "playback/PlaybackSession.h"
+#include "scheduler/TimerSettings.h"
+#include "settings/SettingsFiles.h"
+
+#include <QFile>
+#include <QObject>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
+// The fakes with their reads written to one shared log, so the order of reads
+// across objects can be checked.
+struct LoggingFileList : FakeFileList
+{
+    using FakeFileList::FakeFileList;
+    QStringList *log = nullptr;
+    std::function<void()> onIndexRead;
+    int listIndex() const override
+    {
+        if (log)
+            log->append(QStringLiteral("index"));
+        if (onIndexRead)
+            onIndexRead();
+        return FakeFileList::listIndex();
+    }
+};
+
+struct LoggingPlayer : FakePlayer
+{
+    QStringList *log = nullptr;
+    std::function<void()> onStateRead;
+    int playState() const override
+    {
+        if (log)
+            log->append(QStringLiteral("state"));
+        if (onStateRead)
+            onStateRead();
+        return FakePlayer::playState();
+    }
+};
+
+// A playback session over a fresh settings folder, a fake clock, player and
+// file list, wired to the player the way the window wires it.
+struct SessionRig
+{
+    using AutoPlay = chimebox::playback::AutoPlay;
+    using SettingsFile = chimebox::settings::SettingsFile;
+
+    QTemporaryDir dir;
+    chimebox::settings::SettingsFolder folder{dir.path()};
+    FakeClock clock{QDate(2024, 3, 1), QTime(7, 0)};
+    LoggingPlayer player;
+    LoggingFileList files{QStringLiteral("/music"), {"a.mp3", "b.mp3"}, 1};
+    chimebox::playback::PlaybackSession session{player, files, clock, folder};
+    chimebox::scheduler::TimerSettings timerSettings{folder, session.lastAlarmDate()};
+    QStringList reported;
+    int stopPresses = 0;
+
+    SessionRig()
+    {
+        using chimebox::playback::MediaPlayer;
+        using chimebox::playback::PlaybackSession;
+        QObject::connect(&player, &MediaPlayer::StatusChange, &session,
+                         &PlaybackSession::statusChanged);
+        QObject::connect(&player, &MediaPlayer::playbackFailed, &session,
+                         &PlaybackSession::playbackFailed);
+        QObject::connect(&session, &PlaybackSession::failureReported, &session,
+                         [this](const QString &text) { reported.append(text); });
+    }
+
+    AutoPlay state() const { return session.autoPlayState(); }
+    QString lastAlarmDate() const { return session.lastAlarmDate().text(); }
+
+    chimebox::playback::TickResult run()
+    {
+        const chimebox::playback::TickResult result = session.tick();
+        stopPresses += result.stopPressed ? 1 : 0;
+        return result;
+    }
+
+    // Brings the session to a state the way the program gets there, then
+    // forgets what the player was asked on the way.
+    void reach(AutoPlay wanted)
+    {
+        using chimebox::playback::PlayState;
+        const int before = player.playState();
+        switch (wanted) {
+        case AutoPlay::Idle:
+            break;
+        case AutoPlay::Ended:
+            player.setPlayState(PlayState::MediaEnded);
+            break;
+        case AutoPlay::Transitioning:
+            player.setPlayState(PlayState::MediaEnded);
+            player.setPlayState(PlayState::Transitioning);
+            break;
+        case AutoPlay::Requested:
+            session.requestPlay();
+            break;
+        case AutoPlay::Stopped:
+            session.stop();
+            break;
+        }
+        QCOMPARE(state(), wanted);
+        player.putPlayState(before);
+        player.calls.clear();
+        player.urls.clear();
+        player.stopCount = 0;
+    }
+
+    void put(SettingsFile file, const QByteArray &content) const
+    {
+        QFile f(folder.path(file));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    void stopAt(const QByteArray &stored)
+    {
+        put(SettingsFile::StopMarker, "\r\n");
+        put(SettingsFile::StopTime, stored);
+    }
+    void playAt(const QByteArray &stored)
+    {
+        put(SettingsFile::PlayMarker, "\r\n");
+        put(SettingsFile::PlayTime, stored);
+    }
+    // One tick at each second from..to inclusive; how many fired the alarm.
+    int sweep(QTime from, QTime to)
+    {
+        int alarms = 0;
+        for (QTime t = from; t <= to; t = t.addSecs(1)) {
+            clock.set(t);
+            alarms += run().alarmFired ? 1 : 0;
+        }
+        return alarms;
+    }
+};
