@@ -287,6 +287,12 @@ void MpvPlayer::load(const Source &source)
     int no = 0;
     mpv().setProperty(mpv_, "pause", MPV_FORMAT_FLAG, &no);
     paused_ = false;
+    // The sound server names the audio stream after the media title and
+    // drops a client whose stream name passes 64 KiB, as a title tag or the
+    // chime's in-memory address can: the name shown for the file is short.
+    const QByteArray title = source.name.toUtf8();
+    const char *titleText = title.constData();
+    mpv().setProperty(mpv_, "force-media-title", MPV_FORMAT_STRING, &titleText);
 
     const char *args[] = {"loadfile", source.target.constData(), "replace", nullptr};
     mpv_node result;
