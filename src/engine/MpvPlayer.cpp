@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <clocale>
 #include <cmath>
@@ -287,6 +288,12 @@ void MpvPlayer::load(const Source &source)
     int no = 0;
     mpv().setProperty(mpv_, "pause", MPV_FORMAT_FLAG, &no);
     paused_ = false;
+    // The sound server names the audio stream after the media title and
+    // drops a client whose stream name passes 64 KiB, as a title tag can: the
+    // name shown for the file is short.
+    const QByteArray title = source.name.toUtf8();
+    const char *titleText = title.constData();
+    mpv().setProperty(mpv_, "force-media-title", MPV_FORMAT_STRING, &titleText);
 
     const char *args[] = {"loadfile", source.target.constData(), "replace", nullptr};
     mpv_node result;
@@ -371,9 +378,35 @@ void MpvPlayer::stop()
 
 void MpvPlayer::playChime()
 {
-    if (chimeTarget_.isEmpty())
-        chimeTarget_ = "hex://" + chimeWav().toHex();
-    load({chimeTarget_, QStringLiteral("チャイム")});
+    QByteArray target;
+    try {
+        target = chimeTarget();
+    } catch (const Failure &failure) {
+        // Like a file that cannot be opened: whatever follows an unplayable
+        // file follows.
+        stop();
+        reportFailureLater(failure.message(), false);
+        return;
+    }
+    load({target, QStringLiteral("チャイム")});
+}
+
+QByteArray MpvPlayer::chimeTarget()
+{
+    // The engine gets a short local path, not the whole sound in an address
+    // that it would copy into its playlist and properties. Written when first
+    // needed, so a start writes nothing, and kept for later chimes and replays.
+    if (!chimeFile_) {
+        auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                     QStringLiteral("/chimebox-chime-XXXXXX.wav"));
+        const QByteArray wav = chimeWav();
+        if (!file->open() || file->write(wav) != wav.size() || !file->flush())
+            throw Failure(
+                QStringLiteral("チャイムを用意できません（%1）").arg(file->errorString()));
+        file->close();
+        chimeFile_ = std::move(file);
+    }
+    return nativename::encode(chimeFile_->fileName());
 }
 
 void MpvPlayer::play()

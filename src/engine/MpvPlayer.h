@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <atomic>
 #include <cstdint>
+#include <memory>
+
+class QTemporaryFile;
 
 struct mpv_handle;
 struct mpv_event;
@@ -70,6 +73,7 @@ private:
     };
 
     void load(const Source &source);
+    QByteArray chimeTarget();
     void reportFailureLater(const QString &reason, bool outputFailed);
     void drainEvents();
     void handleEvent(const mpv_event &event);
@@ -88,7 +92,8 @@ private:
     QString url_;
     Source current_;
     QString currentName_;
-    QByteArray chimeTarget_;
+    // Written at the first chime and removed with the player.
+    std::unique_ptr<QTemporaryFile> chimeFile_;
     int state_ = Undefined;
     // The playlist entry this player follows; events of any other entry are
     // left-overs of files already replaced or stopped.

@@ -9,6 +9,7 @@
 #include "ToneWav.h"
 #include "app/Form1.h"
 #include "browse/FileList.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakeFileManager.h"
 #include "fakes/FakeMessageSink.h"
 #include "playback/PlaybackSession.h"
@@ -17,8 +18,10 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -29,11 +32,30 @@ namespace {
 
 constexpr double kLowHz = 440;
 constexpr double kHighHz = 1760;
+// The chime's first stroke.
+constexpr double kChimeHz = 1046.5;
 
 void writeBytes(const QString &path, const QByteArray &bytes)
 {
     std::ofstream out(nativename::toPath(path), std::ios::binary);
     out.write(bytes.constData(), bytes.size());
+}
+
+// A WAV file from toneWav with a title tag (a LIST INFO chunk) before its data.
+QByteArray withTitleTag(QByteArray wav, const QByteArray &title)
+{
+    QByteArray name = title + '\0';
+    const qsizetype nameSize = name.size();
+    if (name.size() % 2 != 0)
+        name += '\0';
+    QByteArray info = "INFOINAM" + QByteArray(4, '\0') + name;
+    qToLittleEndian<quint32>(quint32(nameSize), info.data() + 8);
+    QByteArray list = "LIST" + QByteArray(4, '\0') + info;
+    qToLittleEndian<quint32>(quint32(info.size()), list.data() + 4);
+    // The format chunk ends at byte 36; the RIFF size counts everything after byte 8.
+    wav.insert(36, list);
+    qToLittleEndian<quint32>(quint32(wav.size() - 8), wav.data() + 4);
+    return wav;
 }
 
 // Every file the player opens, with where the recording stood at that moment,
@@ -43,6 +65,7 @@ struct PlayerLog : QObject
     struct Load
     {
         QString url;
+        QString name;
         qint64 frame;
         qint64 ms;
     };
@@ -50,7 +73,7 @@ struct PlayerLog : QObject
     QString states;
     int previousState = playback::Undefined;
 
-    PlayerLog(playback::MediaPlayer &player, const MonitorRecorder &recorder)
+    PlayerLog(playback::MpvPlayer &player, const MonitorRecorder &recorder)
     {
         connect(&player, &playback::MediaPlayer::StatusChange, this, [&, this] {
             const int state = player.playState();
@@ -58,7 +81,8 @@ struct PlayerLog : QObject
             // Opening a file announces Transitioning; so does the end of one,
             // but only right after MediaEnded.
             if (state == playback::Transitioning && previousState != playback::MediaEnded)
-                loads.append({player.URL(), recorder.frameCount(), recorder.elapsedMs()});
+                loads.append({player.URL(), player.currentName(), recorder.frameCount(),
+                              recorder.elapsedMs()});
             previousState = state;
         });
     }
@@ -73,6 +97,7 @@ class TestRealSound : public QObject
 private Q_SLOTS:
     void initTestCase();
     void clickPlaysTheFolderOverAndOverUntilStopped();
+    void anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn();
 
 private:
     // Waits until the tone of hz sounds after the given load; start receives
@@ -211,6 +236,86 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QCOMPARE(File1->listIndex(), 0);
     QCOMPARE(int(form.session().autoPlayState()), 4);
     QVERIFY2(messages.failures.isEmpty(), qPrintable(story()));
+}
+
+void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
+{
+    QTemporaryDir settingsDir;
+    QTemporaryDir musicDir;
+    QVERIFY(settingsDir.isValid() && musicDir.isValid());
+    // Random bytes, the same on every run, which no decoder takes for sound.
+    QRandomGenerator noiseSource(8);
+    QByteArray noise(64 * 1024, Qt::Uninitialized);
+    for (char &byte : noise)
+        byte = char(noiseSource.bounded(256));
+    const QString alarm = QStringLiteral("alarm.mp3");
+    const QString good = QStringLiteral("zz_good.wav");
+    writeBytes(musicDir.filePath(alarm), noise);
+    // Its title tag is longer than any name the sound server takes for a stream.
+    writeBytes(musicDir.filePath(good),
+               withTitleTag(playback::toneWav(kHighHz, 1000), QByteArray(100000, 't')));
+    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+               nativename::encode(musicDir.path()) + "\r\n");
+    writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
+    writeBytes(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
+
+    // The window's clock says the alarm minute; its real timer ticks.
+    FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
+    playback::MpvPlayer player;
+    FakeMessageSink messages;
+    FakeFileManager fileManager;
+    app::Form1 form({player,
+                     new playback::PlayerWidget(player),
+                     clock,
+                     messages,
+                     fileManager,
+                     settingsDir.path(),
+                     {}});
+    form.Form_Load();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
+    QVERIFY(File1);
+    QCOMPARE(File1->listCount(), 2);
+    QCOMPARE(File1->item(0), alarm);
+    // Selected, not clicked: only the alarm asks for it.
+    File1->setListIndex(0);
+    QCOMPARE(int(form.session().autoPlayState()), 4);
+    const QString folder = File1->path();
+    PlayerLog log(player, recorder);
+    story = [&] {
+        return QStringLiteral(" playState:%1 at %2ms; autoPlayState %3, ListIndex %4; %5")
+            .arg(log.states)
+            .arg(recorder.elapsedMs())
+            .arg(int(form.session().autoPlayState()))
+            .arg(File1->listIndex())
+            .arg(messages.failures.join(u' '));
+    };
+
+    // The alarm's file, then the chime in its place.
+    QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 2; }, 3000), qPrintable(story()));
+    QCOMPARE(log.loads[0].url, folder + u'/' + alarm);
+    QCOMPARE(log.loads[1].name, QStringLiteral("チャイム"));
+    QVERIFY2(hearTone(log.loads[1], kChimeHz), qPrintable(QStringLiteral("no chime;") + story()));
+
+    // When it has rung out the folder plays on with the next file.
+    QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 3; }, 6000), qPrintable(story()));
+    QCOMPARE(log.loads[2].url, folder + u'/' + good);
+    QCOMPARE(File1->listIndex(), 1);
+    QVERIFY2(hearTone(log.loads[2], kHighHz),
+             qPrintable(QStringLiteral("no tone after the chime;") + story()));
+    QVERIFY2(messages.failures.isEmpty(), qPrintable(story()));
+
+    // The sound server kept the player as a client throughout.
+    QFile serverLog(qEnvironmentVariable("CHIMEBOX_PULSE_LOG"));
+    QVERIFY2(serverLog.open(QIODevice::ReadOnly), "the sound server's log cannot be read");
+    const QString logText = QString::fromUtf8(serverLog.readAll());
+    QVERIFY2(!logText.contains(QStringLiteral("protocol error"), Qt::CaseInsensitive),
+             qPrintable(logText.right(2000)));
+    QVERIFY2(!logText.contains(QStringLiteral("kicking client"), Qt::CaseInsensitive),
+             qPrintable(logText.right(2000)));
+    QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 }
 
 QTEST_MAIN(TestRealSound)

@@ -2,10 +2,10 @@
 # Runs a command against a private PulseAudio daemon whose only output is a
 # null sink, so a test can record what really came out of the speakers.
 #   with-pulseaudio.sh CMD [ARGS...]
-# Exports PULSE_SERVER and CHIMEBOX_MONITOR_SOURCE (the null sink's monitor)
-# for the command, and exits with its status; when that is a failure, the
-# daemon's log follows the command's output. Exits 77 (skipped) when
-# PulseAudio is not installed.
+# Exports PULSE_SERVER, CHIMEBOX_MONITOR_SOURCE (the null sink's monitor) and
+# CHIMEBOX_PULSE_LOG (the daemon's log) for the command, and exits with its
+# status; when that is a failure, the daemon's log follows the command's
+# output. Exits 77 (skipped) when PulseAudio is not installed.
 
 if [ "$#" -eq 0 ]; then
     echo "usage: $0 CMD [ARGS...]" >&2
@@ -80,7 +80,8 @@ if [ -z "$sink" ]; then
     exit 1
 fi
 CHIMEBOX_MONITOR_SOURCE=$sink.monitor
-export CHIMEBOX_MONITOR_SOURCE
+CHIMEBOX_PULSE_LOG=$tmp/pulseaudio.log
+export CHIMEBOX_MONITOR_SOURCE CHIMEBOX_PULSE_LOG
 
 "$@"
 status=$?

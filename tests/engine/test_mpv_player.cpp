@@ -1,5 +1,6 @@
 #include "support/PlayerFixtures.h"
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -7,6 +8,24 @@
 using chimebox::playback::MpvPlayer;
 using namespace chimebox::playback;
 using namespace playertest;
+
+namespace {
+
+// Points the temporary folder at path until the guard goes.
+auto tempFolderAt(const QString &path)
+{
+    const bool wasSet = qEnvironmentVariableIsSet("TMPDIR");
+    const QByteArray saved = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(path));
+    return qScopeGuard([wasSet, saved] {
+        if (wasSet)
+            qputenv("TMPDIR", saved);
+        else
+            qunsetenv("TMPDIR");
+    });
+}
+
+} // namespace
 
 // Real libmpv with the null audio output, which plays in real time, so every
 // wait below is for something that happens within a second or two; the
@@ -240,15 +259,62 @@ private Q_SLOTS:
         QCOMPARE(player.position(), 0.0);
     }
 
-    void chimePlaysLikeAFile()
+    void chimeIsWrittenOnceWhenFirstNeededAndRemovedWithThePlayer()
     {
+        // The chime plays from a short file of its own in the temporary
+        // folder, not from an address that holds the whole sound.
+        QTemporaryDir tmp;
+        QVERIFY(tmp.isValid());
+        const auto restore = tempFolderAt(tmp.path());
+        const auto files = [&] { return QDir(tmp.path()).entryList(QDir::Files); };
+        {
+            MpvPlayer player(nullOutput());
+            StateLog log(player);
+            QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+            player.start();
+            player.setURL(shortWav_);
+            QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
+            QCOMPARE(files(), QStringList());
+
+            player.playChime();
+            QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_ + playedToEnd_, kTimeout);
+            QCOMPARE(player.currentName(), QStringLiteral("チャイム"));
+            const QStringList written = files();
+            QCOMPARE(written.size(), 1);
+            QFile chime(tmp.filePath(written.first()));
+            QVERIFY(chime.open(QIODevice::ReadOnly));
+            QCOMPARE(chime.readAll(), chimeWav());
+            chime.close();
+
+            // The next alarm's chime, and a replay from the transport bar,
+            // use the same file.
+            player.playChime();
+            QTRY_COMPARE_WITH_TIMEOUT(log.states.size(), 3 * playedToEnd_.size(), kTimeout);
+            player.play();
+            QTRY_COMPARE_WITH_TIMEOUT(log.states.size(), 4 * playedToEnd_.size(), kTimeout);
+            QCOMPARE(log.states.mid(3 * playedToEnd_.size()), playedToEnd_);
+            QCOMPARE(files(), written);
+            QVERIFY(failures.isEmpty());
+        }
+        QCOMPARE(files(), QStringList());
+    }
+
+    void chimeThatCannotBeWrittenIsReportedAfterTheCall()
+    {
+        // A temporary "folder" that is a file: nothing can be made in it,
+        // whoever runs the test.
+        const QString notAFolder = writeFile(QDir(dir_.path()), "not-a-folder", "x");
+        const auto restore = tempFolderAt(notAFolder);
         MpvPlayer player(nullOutput());
-        StateLog log(player);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.playChime();
+        QCOMPARE(failures.size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
+        // Not a silent output: the next file may well play.
+        QCOMPARE(failures.at(0).at(1).toBool(), false);
+        StateLog log(player);
+        player.setURL(shortWav_);
         QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
-        QVERIFY(failures.isEmpty());
-        QCOMPARE(player.currentName(), QStringLiteral("チャイム"));
     }
 };
 
