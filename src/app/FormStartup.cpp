@@ -38,6 +38,23 @@ void appendKeepingText(QComboBox &combo, const QString &item)
     }
 }
 
+// Looked up the way the folder list will open it: made absolute and clean.
+bool folderIsThere(const QString &folder)
+{
+    if (folder.trimmed().isEmpty())
+        return false;
+    std::error_code ec;
+    return std::filesystem::is_directory(nativename::toPath(browse::cleanFolderPath(folder)), ec);
+}
+
+QStringList favouritesIn(const QListWidget &list)
+{
+    QStringList favourites;
+    for (int i = 0; i < list.count(); ++i)
+        favourites.append(list.item(i)->text());
+    return favourites;
+}
+
 } // namespace
 
 void Form1::placeWindow()
@@ -107,8 +124,7 @@ void Form1::Form_Load()
                 withoutFinalLineBreak(ReadFile(settings_.path(SettingsFile::LastFolder)));
             // A deleted folder or an unplugged stick is nothing to report: the
             // lists stay on the folder they started with.
-            std::error_code ec;
-            if (!std::filesystem::is_directory(nativename::toPath(folder), ec))
+            if (!folderIsThere(folder))
                 return;
             setDir1Path(folder);
             File1->setPath(folder);
@@ -143,14 +159,21 @@ void Form1::Form_Unload()
     } catch (const Failure &failure) {
         services_.messages.showMessage(failure.message());
     }
-    QStringList favourites;
-    for (int i = 0; i < List1->count(); ++i)
-        favourites.append(List1->item(i)->text());
     try {
-        WriteFile(settings_.path(SettingsFile::Favourites), settings::formatFavourites(favourites));
+        WriteFile(settings_.path(SettingsFile::Favourites),
+                  settings::formatFavourites(favouritesIn(*List1)));
     } catch (const Failure &failure) {
         services_.messages.showMessage(failure.message());
     }
+}
+
+void Form1::shutDown()
+{
+    ShutdownState now{File1->path(), favouritesIn(*List1)};
+    if (savedAtShutdown_ == now)
+        return;
+    savedAtShutdown_ = std::move(now);
+    Form_Unload();
 }
 
 } // namespace chimebox::app
