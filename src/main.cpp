@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 #include "app/QtMessageSink.h"
+#include "app/QuitSignals.h"
 #include "browse/FileManager.h"
 #include "playback/MpvPlayer.h"
 #include "playback/PlayerWidget.h"
@@ -28,6 +29,9 @@ int main(int argc, char *argv[])
                      settings::settingsFolderForThisProcess(),
                      {}});
     messages.setParentWindow(&form);
+    // Before start-up: a signal that comes while it runs waits for the event
+    // loop, and then saves what start-up restored.
+    app::QuitSignals quitSignals(form);
     form.Form_Load();
     form.show();
 

@@ -117,7 +117,7 @@ void Form1::moveEvent(QMoveEvent *event)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
-    Form_Unload();
+    shutDown();
     event->accept();
 }
 

@@ -6,11 +6,13 @@
 
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -75,6 +77,12 @@ public:
     float Height() const { return float(kHeight); }
 
     const settings::SettingsFolder &settingsFolder() const { return settings_; }
+
+    // Form_Unload, unless it has run already with the same folder and
+    // favourites: a close, a signal, the session manager's request to save and
+    // the application's end may each ask for it, and the files are written once.
+    // Should the session go on after its save, a later change is still saved.
+    void shutDown();
 
 public Q_SLOTS:
     void Form_Load();
@@ -180,6 +188,14 @@ private:
     // A tick that fails every second is reported once, until a tick succeeds.
     bool tickFailureShown_ = false;
     bool playbackFailureShown_ = false;
+    // The folder and favourites the last shutdown wrote.
+    struct ShutdownState
+    {
+        QString folder;
+        QStringList favourites;
+        bool operator==(const ShutdownState &) const = default;
+    };
+    std::optional<ShutdownState> savedAtShutdown_;
 };
 
 template <typename F> void Form1::guarded(F &&body)
