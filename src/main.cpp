@@ -1,6 +1,7 @@
 #include "MpvPlayer.h"
 #include "app/Form1.h"
 #include "app/QtMessageSink.h"
+#include "app/QuitSignals.h"
 #include "browse/FileManager.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
@@ -28,6 +29,9 @@ int main(int argc, char *argv[])
                      settings::settingsFolderForThisProcess(),
                      {}});
     messages.setParentWindow(&form);
+    // Before start-up: a signal that comes while it runs waits for the event
+    // loop, and then saves what start-up restored.
+    app::QuitSignals quitSignals(form);
     form.Form_Load();
     form.show();
 

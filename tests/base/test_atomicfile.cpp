@@ -31,8 +31,7 @@ private Q_SLOTS:
         atomicfile::replace(target.toStdString(), "0730\r\n0730\r\n", std::nullopt, target);
         atomicfile::replace(target.toStdString(), "07\r\n", fs::perms(0600), target);
         QCOMPARE(bytesOf(target), QByteArray("07\r\n"));
-        QCOMPARE(fs::status(target.toStdString()).permissions() & fs::perms::mask,
-                 fs::perms(0600));
+        QCOMPARE(fs::status(target.toStdString()).permissions() & fs::perms::mask, fs::perms(0600));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"playtime.ini"});
     }
@@ -66,8 +65,7 @@ private Q_SLOTS:
         QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
         bool thrown = false;
         try {
-            atomicfile::replace(target.toStdString(), QByteArray(4096, 'x'), std::nullopt,
-                                target);
+            atomicfile::replace(target.toStdString(), QByteArray(4096, 'x'), std::nullopt, target);
         } catch (const Failure &) {
             thrown = true;
         }
