@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 #include "Failure.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -99,5 +100,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAtomicFile)
+CHIMEBOX_TEST_MAIN(TestAtomicFile)
 #include "test_atomicfile.moc"

@@ -1,4 +1,5 @@
 #include "support/PlayerFixtures.h"
+#include "support/TestMain.h"
 
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -318,5 +319,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMpvPlayer)
+CHIMEBOX_TEST_MAIN(TestMpvPlayer)
 #include "test_mpv_player.moc"

@@ -1,6 +1,7 @@
 #include "Failure.h"
 #include "app/ExitSave.h"
 #include "app/Startup.h"
+#include "support/TestMain.h"
 #include "support/Unreadable.h"
 
 #include <QDir>
@@ -202,5 +203,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRestore)
+CHIMEBOX_TEST_MAIN(TestRestore)
 #include "test_restore.moc"

@@ -1,5 +1,6 @@
 #include "app/QtMessageSink.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -115,5 +116,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMessageBoxesWindow)
+CHIMEBOX_GUI_TEST_MAIN(TestMessageBoxesWindow)
 #include "test_message_boxes_window.moc"

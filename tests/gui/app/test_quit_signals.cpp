@@ -1,5 +1,6 @@
 #include "app/QuitSignals.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -160,5 +161,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestQuitSignals)
+CHIMEBOX_GUI_TEST_MAIN(TestQuitSignals)
 #include "test_quit_signals.moc"

@@ -1,6 +1,7 @@
 #include "browse/DirList.h"
 #include "browse/FileList.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 #include "support/Unreadable.h"
 
 #include <QApplication>
@@ -314,5 +315,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestStartup)
+CHIMEBOX_GUI_TEST_MAIN(TestStartup)
 #include "test_startup.moc"

@@ -1,5 +1,6 @@
 #include "browse/FileList.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 
 #include <QApplication>
 #include <QTest>
@@ -296,5 +297,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestTimerSettingsWindow)
+CHIMEBOX_GUI_TEST_MAIN(TestTimerSettingsWindow)
 #include "test_timer_settings_window.moc"

@@ -1,5 +1,6 @@
 #include "playback/PlayerWidget.h"
 #include "support/PlayerFixtures.h"
+#include "support/TestMain.h"
 
 #include <QLabel>
 #include <QSlider>
@@ -88,5 +89,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPlayerWidget)
+CHIMEBOX_GUI_TEST_MAIN(TestPlayerWidget)
 #include "test_player_widget.moc"
