@@ -183,7 +183,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
 
     // A click on the first file; the next tick of the real one-second timer plays it.
     QTest::mouseClick(File1->viewport(), Qt::LeftButton, {},
-                      File1->visualItemRect(File1->QListWidget::item(0)).center());
+                      File1->visualRect(File1->model()->index(0, 0)).center());
     QCOMPARE(File1->listIndex(), 0);
     QCOMPARE(int(form.session().autoPlayState()), 3);
     QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 1; }, 3000), qPrintable(story()));

@@ -3,15 +3,15 @@
 #include "Failure.h"
 #include "NativeName.h"
 
-#include <QCollator>
-#include <QCollatorSortKey>
 #include <QDir>
 #include <QLocale>
 #include <QSet>
 #include <QStorageInfo>
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
-#include <numeric>
+#include <memory>
+#include <unicode/ucol.h>
 #include <vector>
 
 namespace chimebox::browse {
@@ -52,34 +52,101 @@ bool wildcardMatch(QStringView name, QStringView wild)
     return w == wild.size();
 }
 
-QStringList splitPattern(const QString &pattern)
+// One wildcard of a pattern. "*.mp3" and its like only test the name's
+// ending, which is most of the time spent listing a big folder.
+class Wildcard
 {
-    QStringList wilds;
+public:
+    explicit Wildcard(const QString &wild) : wild_(wild)
+    {
+        const QStringView rest = QStringView(wild).mid(1);
+        endingOnly_ = wild.startsWith(u'*') && !rest.contains(u'*') && !rest.contains(u'?');
+    }
+
+    bool matches(QStringView name) const
+    {
+        if (endingOnly_)
+            return name.endsWith(QStringView(wild_).mid(1), Qt::CaseInsensitive);
+        return wildcardMatch(name, wild_);
+    }
+
+private:
+    QString wild_;
+    bool endingOnly_ = false;
+};
+
+std::vector<Wildcard> splitPattern(const QString &pattern)
+{
+    std::vector<Wildcard> wilds;
     for (const QString &part : pattern.split(u';', Qt::SkipEmptyParts)) {
         const QString wild = part.trimmed();
         if (!wild.isEmpty())
-            wilds.append(wild);
+            wilds.emplace_back(wild);
     }
     return wilds;
 }
 
-bool matchesAny(const QString &name, const QStringList &wilds)
+bool matchesAny(const QString &name, const std::vector<Wildcard> &wilds)
 {
     return std::any_of(wilds.begin(), wilds.end(),
-                       [&](const QString &wild) { return wildcardMatch(name, wild); });
+                       [&](const Wildcard &wild) { return wild.matches(name); });
 }
 
-QCollator naturalCollator()
+// The collator QCollator would make for the user's language in numeric mode,
+// opened straight from ICU (the library Qt collates with here) so that every
+// key lands in one buffer instead of an object of its own.
+class NaturalCollator
 {
-    QLocale locale;
-    // The C locale collates by code point and ignores numeric mode; this
-    // program speaks Japanese, so its users get the Japanese order instead.
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::Japanese, QLocale::Japan);
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    return collator;
-}
+public:
+    NaturalCollator()
+    {
+        QLocale locale;
+        // The C locale collates by code point and ignores numeric mode; this
+        // program speaks Japanese, so its users get the Japanese order instead.
+        if (locale.language() == QLocale::C)
+            locale = QLocale(QLocale::Japanese, QLocale::Japan);
+        const QByteArray name = locale.bcp47Name().replace('-', '_').toLatin1();
+        UErrorCode status = U_ZERO_ERROR;
+        collator_.reset(ucol_open(name.constData(), &status));
+        if (U_FAILURE(status)) {
+            collator_.reset();
+            return;
+        }
+        // QCollator's settings, so the order stays the one it gives.
+        ucol_setAttribute(collator_.get(), UCOL_NORMALIZATION_MODE, UCOL_ON, &status);
+        ucol_setAttribute(collator_.get(), UCOL_NUMERIC_COLLATION, UCOL_ON, &status);
+        ucol_setAttribute(collator_.get(), UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &status);
+        if (U_FAILURE(status))
+            collator_.reset();
+    }
+
+    // Appends the key of text to keys; returns its length. Without a
+    // collator every key is empty and code points alone decide.
+    qsizetype appendKey(QStringView text, std::vector<uint8_t> &keys) const
+    {
+        if (!collator_)
+            return 0;
+        const auto *units = reinterpret_cast<const UChar *>(text.utf16());
+        const auto length = int32_t(text.size());
+        const size_t at = keys.size();
+        int32_t room = 32 + 4 * length;
+        keys.resize(at + size_t(room));
+        int32_t size = ucol_getSortKey(collator_.get(), units, length, keys.data() + at, room);
+        if (size > room) {
+            keys.resize(at + size_t(size));
+            size = ucol_getSortKey(collator_.get(), units, length, keys.data() + at, size);
+        }
+        keys.resize(at + size_t(size));
+        return size;
+    }
+
+private:
+    struct Close
+    {
+        void operator()(UCollator *collator) const { ucol_close(collator); }
+    };
+    std::unique_ptr<UCollator, Close> collator_;
+};
 
 [[noreturn]] void cannotRead(const QString &folder)
 {
@@ -134,7 +201,7 @@ bool matchesPattern(const QString &name, const QString &pattern)
 
 QStringList audioFiles(const QString &folder, const QString &pattern)
 {
-    const QStringList wilds = splitPattern(pattern);
+    const std::vector<Wildcard> wilds = splitPattern(pattern);
     return scan(folder, [&](const fs::directory_entry &entry, const QString &name) {
         // The name test first: it spares a stat for every file that is not music.
         std::error_code ignored;
@@ -152,23 +219,47 @@ QStringList subfolders(const QString &folder)
 
 void sortNaturally(QStringList &names)
 {
-    const QCollator collator = naturalCollator();
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(names.size()));
-    for (const QString &name : names)
-        keys.push_back(collator.sortKey(name));
-    std::vector<qsizetype> order(size_t(names.size()));
-    std::iota(order.begin(), order.end(), 0);
+    // Where each name's key lies in one shared buffer; its first eight bytes
+    // ride along, so most comparisons never leave the array being sorted.
+    struct Keyed
+    {
+        quint64 head;
+        size_t at;
+        size_t size;
+        qsizetype index;
+    };
+    const NaturalCollator collator;
+    std::vector<uint8_t> keys;
+    keys.reserve(size_t(names.size()) * 48);
+    std::vector<Keyed> order;
+    order.reserve(size_t(names.size()));
+    for (qsizetype index = 0; index < names.size(); ++index) {
+        const size_t at = keys.size();
+        const auto size = size_t(collator.appendKey(names[index], keys));
+        order.push_back({0, at, size, index});
+    }
+    for (Keyed &entry : order) {
+        const uint8_t *key = keys.data() + entry.at;
+        for (size_t byte = 0; byte < 8; ++byte)
+            entry.head = (entry.head << 8) | (byte < entry.size ? key[byte] : 0);
+    }
     // Names the collator holds equal still get one fixed order, so the play
     // order never depends on the order of the folder on disk.
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const int byKey = keys[size_t(a)].compare(keys[size_t(b)]);
-        return byKey != 0 ? byKey < 0 : names[a] < names[b];
+    std::sort(order.begin(), order.end(), [&](const Keyed &a, const Keyed &b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        const int byKey =
+            std::memcmp(keys.data() + a.at, keys.data() + b.at, std::min(a.size, b.size));
+        if (byKey != 0)
+            return byKey < 0;
+        if (a.size != b.size)
+            return a.size < b.size;
+        return std::as_const(names)[a.index] < std::as_const(names)[b.index];
     });
     QStringList sorted;
     sorted.reserve(names.size());
-    for (qsizetype index : order)
-        sorted.append(names[index]);
+    for (const Keyed &entry : order)
+        sorted.append(std::move(names[entry.index]));
     names = std::move(sorted);
 }
 

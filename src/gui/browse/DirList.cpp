@@ -7,40 +7,11 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <filesystem>
 
 namespace chimebox::browse {
 
 namespace {
-
-constexpr int kIndentPixels = 12;
-
-// Shifts each entry right by its depth, so the list reads as a tree.
-class IndentDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
-    {
-        QStyleOptionViewItem shifted(option);
-        shifted.rect.setLeft(option.rect.left() + indent(index));
-        QStyledItemDelegate::paint(painter, shifted, index);
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(index), 0);
-    }
-
-private:
-    static int indent(const QModelIndex &index)
-    {
-        return index.data(DirList::DepthRole).toInt() * kIndentPixels;
-    }
-};
 
 // "/", "/home", "/home/user" for "/home/user".
 QStringList ancestorsOf(const QString &folder)
@@ -55,16 +26,70 @@ QStringList ancestorsOf(const QString &folder)
     return chain;
 }
 
-QString childPath(const QString &folder, const QString &name)
-{
-    return folder == u"/" ? u'/' + name : folder + u'/' + name;
-}
-
 } // namespace
 
-DirList::DirList(QWidget *parent) : QListWidget(parent)
+// The current folder's ancestors, each one step deeper than the one before,
+// then its subfolders one step deeper still. Paths and icons are made when
+// asked for, not once per subfolder.
+class FolderTreeModel : public NameListModel
 {
-    setItemDelegate(new IndentDelegate(this));
+public:
+    FolderTreeModel(const QIcon &openIcon, const QIcon &closedIcon, QObject *parent)
+        : NameListModel(parent), openIcon_(openIcon), closedIcon_(closedIcon)
+    {}
+
+    void show(const QString &folder, QStringList children)
+    {
+        folder_ = folder;
+        ancestors_ = ancestorsOf(folder);
+        QStringList names;
+        names.reserve(ancestors_.size() + children.size());
+        names.append(QStringLiteral("/"));
+        for (qsizetype depth = 1; depth < ancestors_.size(); ++depth)
+            names.append(ancestors_[depth].section(u'/', -1));
+        names.append(std::move(children));
+        setNames(std::move(names));
+    }
+
+    // The row of the current folder, the last ancestor.
+    int currentRow() const { return int(ancestors_.size()) - 1; }
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        if (!checkIndex(index, CheckIndexOption::IndexIsValid))
+            return QVariant();
+        const qsizetype row = index.row();
+        const bool ancestor = row < ancestors_.size();
+        switch (role) {
+        case Qt::DecorationRole:
+            return ancestor ? openIcon_ : closedIcon_;
+        case DirList::PathRole:
+            if (ancestor)
+                return ancestors_[row];
+            return folder_ == u"/" ? u'/' + names()[row] : folder_ + u'/' + names()[row];
+        case DirList::DepthRole:
+            return int(std::min(row, ancestors_.size()));
+        default:
+            return NameListModel::data(index, role);
+        }
+    }
+
+private:
+    QIcon openIcon_;
+    QIcon closedIcon_;
+    QString folder_;
+    QStringList ancestors_;
+};
+
+DirList::DirList(QWidget *parent)
+    : QListView(parent),
+      entries_(new FolderTreeModel(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                   style()->standardIcon(QStyle::SP_DirClosedIcon), this))
+{
+    setModel(entries_);
+    setItemDelegate(new NameListDelegate(this));
+    // One row's size for all: laying out a big folder costs nothing per name.
+    setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QAbstractItemView::doubleClicked, this, &DirList::requestOpen);
     // Like the platform's folder list, it starts on the working folder; one
@@ -81,33 +106,13 @@ void DirList::setPath(const QString &path)
     std::error_code ec;
     if (!std::filesystem::is_directory(nativename::toPath(folder), ec))
         throw Failure(QStringLiteral("フォルダがありません: %1").arg(folder));
-    const QStringList children = subfolders(folder);
+    QStringList children = subfolders(folder);
     const bool changed = folder != path_;
-    show(folder, children);
+    path_ = folder;
+    entries_->show(folder, std::move(children));
+    setCurrentIndex(entries_->index(entries_->currentRow()));
     if (changed && changeHandler_)
         changeHandler_();
-}
-
-void DirList::show(const QString &folder, const QStringList &children)
-{
-    clear();
-    path_ = folder;
-    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    const QStringList chain = ancestorsOf(folder);
-    for (qsizetype depth = 0; depth < chain.size(); ++depth) {
-        const QString &ancestor = chain[depth];
-        const QString name = depth == 0 ? ancestor : ancestor.section(u'/', -1);
-        auto *entry = new QListWidgetItem(openIcon, name, this);
-        entry->setData(PathRole, ancestor);
-        entry->setData(DepthRole, int(depth));
-    }
-    setCurrentRow(int(chain.size() - 1));
-    for (const QString &child : children) {
-        auto *entry = new QListWidgetItem(closedIcon, child, this);
-        entry->setData(PathRole, childPath(folder, child));
-        entry->setData(DepthRole, int(chain.size()));
-    }
 }
 
 void DirList::requestOpen(const QModelIndex &index)
@@ -123,7 +128,7 @@ void DirList::keyPressEvent(QKeyEvent *event)
         event->accept();
         return;
     }
-    QListWidget::keyPressEvent(event);
+    QListView::keyPressEvent(event);
 }
 
 } // namespace chimebox::browse

@@ -1,20 +1,24 @@
 #pragma once
 
-#include <QListWidget>
+#include "browse/NameListModel.h"
+
+#include <QListView>
 #include <functional>
 
 namespace chimebox::browse {
 
+class FolderTreeModel;
+
 // `Dir1`: the folder hierarchy around the current folder. Its ancestors from
 // the root down, then the current folder's subfolders one level deeper.
-class DirList : public QListWidget
+class DirList : public QListView
 {
     Q_OBJECT
 
 public:
     // Each entry's full path is kept under this role.
     static constexpr int PathRole = Qt::UserRole;
-    static constexpr int DepthRole = Qt::UserRole + 1;
+    static constexpr int DepthRole = NameListModel::DepthRole;
 
     explicit DirList(QWidget *parent = nullptr);
 
@@ -38,9 +42,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void show(const QString &folder, const QStringList &children);
     void requestOpen(const QModelIndex &index);
 
+    FolderTreeModel *entries_;
     QString path_;
     std::function<void()> changeHandler_;
 };

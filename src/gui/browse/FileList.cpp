@@ -1,8 +1,8 @@
 #include "browse/FileList.h"
 
 #include "Failure.h"
-#include "browse/DirList.h"
 #include "browse/FolderScan.h"
+#include "browse/NameListModel.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -24,8 +24,12 @@ template <typename DragEvent> void acceptUrls(DragEvent *event)
 
 } // namespace
 
-FileList::FileList(QWidget *parent) : QListWidget(parent)
+FileList::FileList(QWidget *parent) : QListView(parent), names_(new NameListModel(this))
 {
+    setModel(names_);
+    setItemDelegate(new NameListDelegate(this));
+    // One row's size for all: laying out a big folder costs nothing per name.
+    setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
@@ -52,9 +56,7 @@ void FileList::setPath(const QString &path)
 
 void FileList::load(const QString &folder, const QString &pattern)
 {
-    const QStringList names = audioFiles(folder, pattern);
-    clear();
-    addItems(names);
+    names_->setNames(audioFiles(folder, pattern));
     path_ = folder;
     pattern_ = pattern;
     setListIndex(-1);
@@ -62,30 +64,35 @@ void FileList::load(const QString &folder, const QString &pattern)
 
 int FileList::listIndex() const
 {
-    const QList<QListWidgetItem *> picked = selectedItems();
-    return picked.isEmpty() ? -1 : row(picked.first());
+    const QModelIndexList picked = selectionModel()->selectedIndexes();
+    return picked.isEmpty() ? -1 : picked.first().row();
 }
 
 void FileList::setListIndex(int index)
 {
-    if (index < 0 || index >= count()) {
+    if (index < 0 || index >= listCount()) {
         clearSelection();
         setCurrentIndex(QModelIndex());
         return;
     }
-    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
-    scrollToItem(QListWidget::item(index));
+    const QModelIndex entry = names_->index(index);
+    selectionModel()->setCurrentIndex(entry, QItemSelectionModel::ClearAndSelect);
+    scrollTo(entry);
+}
+
+int FileList::listCount() const
+{
+    return int(names_->names().size());
 }
 
 QString FileList::item(int index) const
 {
-    const QListWidgetItem *entry = QListWidget::item(index);
-    return entry ? entry->text() : QString();
+    return names_->names().value(index);
 }
 
 void FileList::mouseReleaseEvent(QMouseEvent *event)
 {
-    QListWidget::mouseReleaseEvent(event);
+    QListView::mouseReleaseEvent(event);
     Q_EMIT mouseReleased();
 }
 

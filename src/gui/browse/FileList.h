@@ -2,15 +2,17 @@
 
 #include "browse/FileListView.h"
 
-#include <QListWidget>
+#include <QListView>
 
 class QMimeData;
 
 namespace chimebox::browse {
 
+class NameListModel;
+
 // `File1`: the names of the current folder's files that match the pattern,
 // in natural order, at most one selected.
-class FileList : public QListWidget, public FileListView
+class FileList : public QListView, public FileListView
 {
     Q_OBJECT
 
@@ -31,7 +33,7 @@ public:
     int listIndex() const override;
     // Selects and scrolls to index; -1 (or any index outside) clears the selection.
     void setListIndex(int index) override;
-    int listCount() const override { return count(); }
+    int listCount() const override;
     QString item(int index) const override;
 
 Q_SIGNALS:
@@ -50,6 +52,7 @@ protected:
 private:
     void load(const QString &folder, const QString &pattern);
 
+    NameListModel *names_;
     QString path_;
     QString pattern_ = QStringLiteral("*.*");
 };

@@ -4,6 +4,8 @@
 #include "support/TempFiles.h"
 #include "support/TestMain.h"
 
+#include <QCollator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -20,6 +22,8 @@ private Q_SLOTS:
     void patternMatching();
     void listsMatchingVisibleFilesOnly();
     void naturalOrder();
+    void naturalOrderIsTheCollatorsInEveryLanguage_data();
+    void naturalOrderIsTheCollatorsInEveryLanguage();
     void nameThatIsNotUtf8SurvivesTheListing();
     void unreadableFolderFails();
     void subfoldersFollowTheSameRules();
@@ -64,6 +68,14 @@ void TestFolderScan::patternMatching_data()
     QTest::newRow("japanese name") << "朝のチャイム.MP3" << audio << true;
     QTest::newRow("full width letters fold") << "ＡＢ.wav"
                                              << "ａｂ.wav" << true;
+    QTest::newRow("full width ending folds") << "曲.ＭＰ３"
+                                             << "*.ｍｐ３" << true;
+    QTest::newRow("ending longer than the name") << "3"
+                                                 << "*.mp3" << false;
+    QTest::newRow("star alone") << "anything"
+                                << "*" << true;
+    QTest::newRow("question mark after a star") << "ab.mp3"
+                                                << "*b.mp?" << true;
 }
 
 void TestFolderScan::patternMatching()
@@ -107,6 +119,95 @@ void TestFolderScan::naturalOrder()
     sortNaturally(first);
     sortNaturally(second);
     QCOMPARE(first, second);
+}
+
+void TestFolderScan::naturalOrderIsTheCollatorsInEveryLanguage_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QLocale>("collatedAs");
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QTest::newRow("C, collated as Japanese") << QLocale::c() << japanese;
+    QTest::newRow("Japanese") << japanese << japanese;
+    QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates)
+                             << QLocale(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany)
+                            << QLocale(QLocale::German, QLocale::Germany);
+    QTest::newRow("Swedish") << QLocale(QLocale::Swedish, QLocale::Sweden)
+                             << QLocale(QLocale::Swedish, QLocale::Sweden);
+}
+
+// The order is Qt's collator in numeric mode for the user's language, names
+// it holds equal then by code; the keys are built apart from QCollator, so
+// they are held against it on names that tell collations apart.
+void TestFolderScan::naturalOrderIsTheCollatorsInEveryLanguage()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QLocale, collatedAs);
+    const QStringList names = {
+        "track 10.mp3",
+        "Track 9.mp3",
+        "track 009.mp3",
+        "track 9.mp3",
+        "track9.mp3",
+        "a.mp3",
+        "A.mp3",
+        "ａ.mp3",
+        "á.mp3",
+        "a\u0301.mp3",
+        "Ä.mp3",
+        "ae.mp3",
+        "æ.mp3",
+        "z.mp3",
+        "ö.mp3",
+        "o.mp3",
+        "01.mp3",
+        "1.mp3",
+        "001.mp3",
+        "１０.mp3",
+        "2.mp3",
+        "あさ.mp3",
+        "アサ.mp3",
+        "ｱｻ.mp3",
+        "いぬ.mp3",
+        "朝.mp3",
+        "ー.mp3",
+        "_x.mp3",
+        "-x.mp3",
+        " x.mp3",
+        "(1).mp3",
+        "x y.mp3",
+        "x-y.mp3",
+        "é.mp3",
+        "e.mp3",
+        "E.mp3",
+        "ß.mp3",
+        "ss.mp3",
+        "\U0001D11E.mp3",
+        "ｚ.mp3",
+        "一.mp3",
+        "亜.mp3",
+        "a\u0301\u0323.mp3",
+        "a\u0323\u0301.mp3",
+        "ạ́.mp3",
+        "v12345678901234567890.mp3",
+        "v12345678901234567891.mp3",
+        "",
+    };
+    QCollator collator(collatedAs);
+    collator.setNumericMode(true);
+    QStringList expected = names;
+    std::sort(expected.begin(), expected.end(), [&](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+
+    const QLocale before;
+    QLocale::setDefault(locale);
+    const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+    QStringList sorted = names;
+    std::reverse(sorted.begin(), sorted.end());
+    sortNaturally(sorted);
+    QCOMPARE(sorted, expected);
 }
 
 void TestFolderScan::nameThatIsNotUtf8SurvivesTheListing()

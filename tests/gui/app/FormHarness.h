@@ -58,9 +58,9 @@ struct FormHarness
         QTest::mouseClick(find<QWidget>(button), Qt::LeftButton);
     }
 
-    static void clickRow(QListWidget *list, int row)
+    static void clickRow(QAbstractItemView *list, int row)
     {
-        const QRect cell = list->visualItemRect(list->item(row));
+        const QRect cell = list->visualRect(list->model()->index(row, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
     }
 

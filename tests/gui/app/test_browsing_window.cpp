@@ -70,13 +70,15 @@ private Q_SLOTS:
         h.player.setPlayState(PlayState::Playing);
 
         auto *dirs = h.find<DirList>("Dir1");
-        const auto entries = dirs->findItems(QStringLiteral("sub"), Qt::MatchExactly);
+        const QModelIndexList entries =
+            dirs->model()->match(dirs->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("sub"),
+                                 -1, Qt::MatchExactly);
         QCOMPARE(entries.size(), 1);
         if (byKeyboard) {
-            dirs->setCurrentItem(entries.first());
+            dirs->setCurrentIndex(entries.first());
             QTest::keyClick(dirs, Qt::Key_Return);
         } else {
-            const QPoint at = dirs->visualItemRect(entries.first()).center();
+            const QPoint at = dirs->visualRect(entries.first()).center();
             // The window system turns the second press into the double click.
             QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, at);
