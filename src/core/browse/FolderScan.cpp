@@ -8,11 +8,17 @@
 #include <QSet>
 #include <QStorageInfo>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <unicode/ucol.h>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace chimebox::browse {
 
@@ -153,23 +159,134 @@ private:
     throw Failure(QStringLiteral("フォルダを開けません: %1").arg(folder));
 }
 
-// Lists the visible entries of folder that keep() accepts, in natural order.
-template <typename Keep> QStringList scan(const QString &folder, Keep keep)
+// One visible entry of a folder, as the folder itself tells it: a link is
+// followed only when a listing asks what it leads to.
+struct Entry
+{
+    QString name;
+    fs::file_type type;
+};
+
+// What a folder's own metadata says of it. Any change to its entries moves
+// the modification time, and a change of its permissions the change time.
+struct Stamp
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 modifiedNs = 0;
+    qint64 changedNs = 0;
+
+    bool operator==(const Stamp &) const = default;
+};
+
+std::optional<Stamp> stampOf(const fs::path &folder)
+{
+#ifdef Q_OS_UNIX
+    struct stat info
+    {};
+    if (::stat(folder.c_str(), &info) != 0)
+        return std::nullopt;
+    const auto ns = [](const timespec &time) {
+        return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+    };
+    return Stamp{quint64(info.st_dev), quint64(info.st_ino), ns(info.st_mtim), ns(info.st_ctim)};
+#else
+    Q_UNUSED(folder);
+    return std::nullopt;
+#endif
+}
+
+// The folder read last. Start-up, a favourite and a drop set Dir1's Path and
+// then File1's to one folder (start-up File1's twice), so one read serves
+// them all, and each list's order is worked out once, while the folder's
+// stamp stays. A stamp taken within a few seconds of a change may not show
+// the next change (file systems keep times as coarsely as every two
+// seconds), so such a folder is read afresh every time.
+struct Listing
+{
+    static constexpr qint64 kCoarsestStampNs = 3'000'000'000;
+
+    QString folder;
+    std::optional<Stamp> stamp;
+    bool trusted = false;
+    std::vector<Entry> entries;
+    QString pattern;
+    std::optional<QStringList> files;
+    std::optional<QStringList> folders;
+};
+
+// An entry's name from the folder's own bytes, without making a path of it.
+// Most names are plain ASCII, which reads the same in every encoding.
+QString nameOf(const fs::directory_entry &entry)
+{
+    if constexpr (sizeof(fs::path::value_type) == 1) {
+        const std::string &path = entry.path().native();
+        const size_t start = path.rfind('/') + 1;
+        const char *name = path.data() + start;
+        const auto size = qsizetype(path.size() - start);
+        if (std::all_of(name, name + size, [](char c) { return (c & 0x80) == 0; }))
+            return QString::fromLatin1(name, size);
+        return nativename::decode(QByteArray::fromRawData(name, size));
+    } else {
+        return nativename::fromPath(entry.path().filename());
+    }
+}
+
+std::vector<Entry> readEntries(const QString &folder, const fs::path &path)
 {
     std::error_code ec;
-    fs::directory_iterator it(nativename::toPath(folder), ec);
+    fs::directory_iterator it(path, ec);
     if (ec)
         cannotRead(folder);
-    QStringList names;
+    std::vector<Entry> entries;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
-        const QString name = nativename::fromPath(it->path().filename());
-        if (!name.startsWith(u'.') && keep(*it, name))
-            names.append(name);
+        QString name = nameOf(*it);
+        if (name.startsWith(u'.'))
+            continue;
+        // The folder's own record of each entry: no system call per name.
+        std::error_code unknown;
+        fs::file_type type = fs::file_type::unknown;
+        if (it->is_symlink(unknown))
+            type = fs::file_type::symlink;
+        else if (it->is_directory(unknown))
+            type = fs::file_type::directory;
+        else if (it->is_regular_file(unknown))
+            type = fs::file_type::regular;
+        entries.push_back({std::move(name), type});
     }
     if (ec)
         cannotRead(folder);
-    sortNaturally(names);
-    return names;
+    return entries;
+}
+
+Listing &listingOf(const QString &folder)
+{
+    static Listing last;
+    const fs::path path = nativename::toPath(folder);
+    // Taken before the read, so a change while reading shows next time.
+    const std::optional<Stamp> stamp = stampOf(path);
+    if (last.trusted && stamp && last.folder == folder && last.stamp == stamp)
+        return last;
+    const qint64 readNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::system_clock::now().time_since_epoch())
+                              .count();
+    Listing fresh;
+    fresh.entries = readEntries(folder, path);
+    fresh.folder = folder;
+    fresh.stamp = stamp;
+    fresh.trusted = stamp && stamp->modifiedNs < readNs - Listing::kCoarsestStampNs;
+    last = std::move(fresh);
+    return last;
+}
+
+// Whether the entry is of type, following a link to what it leads to.
+bool leadsTo(const Listing &listing, const Entry &entry, fs::file_type type)
+{
+    if (entry.type != fs::file_type::symlink)
+        return entry.type == type;
+    std::error_code ec;
+    const fs::path target = nativename::toPath(listing.folder + u'/' + entry.name);
+    return fs::status(target, ec).type() == type;
 }
 
 bool isUnder(const QString &path, const QString &base)
@@ -201,20 +318,35 @@ bool matchesPattern(const QString &name, const QString &pattern)
 
 QStringList audioFiles(const QString &folder, const QString &pattern)
 {
+    Listing &listing = listingOf(folder);
+    if (listing.files && listing.pattern == pattern)
+        return *listing.files;
     const std::vector<Wildcard> wilds = splitPattern(pattern);
-    return scan(folder, [&](const fs::directory_entry &entry, const QString &name) {
-        // The name test first: it spares a stat for every file that is not music.
-        std::error_code ignored;
-        return matchesAny(name, wilds) && entry.is_regular_file(ignored);
-    });
+    QStringList names;
+    for (const Entry &entry : listing.entries) {
+        // The name test first: it spares a stat for every link that is not music.
+        if (matchesAny(entry.name, wilds) && leadsTo(listing, entry, fs::file_type::regular))
+            names.append(entry.name);
+    }
+    sortNaturally(names);
+    listing.pattern = pattern;
+    listing.files = names;
+    return names;
 }
 
 QStringList subfolders(const QString &folder)
 {
-    return scan(folder, [](const fs::directory_entry &entry, const QString &) {
-        std::error_code ignored;
-        return entry.is_directory(ignored);
-    });
+    Listing &listing = listingOf(folder);
+    if (listing.folders)
+        return *listing.folders;
+    QStringList names;
+    for (const Entry &entry : listing.entries) {
+        if (leadsTo(listing, entry, fs::file_type::directory))
+            names.append(entry.name);
+    }
+    sortNaturally(names);
+    listing.folders = names;
+    return names;
 }
 
 void sortNaturally(QStringList &names)

@@ -3,11 +3,14 @@
 #include "browse/FolderScan.h"
 #include "support/TempFiles.h"
 #include "support/TestMain.h"
+#include "support/Unreadable.h"
 
 #include <QCollator>
+#include <QDir>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <chrono>
 #include <filesystem>
 
 using namespace chimebox;
@@ -26,6 +29,7 @@ private Q_SLOTS:
     void naturalOrderIsTheCollatorsInEveryLanguage();
     void nameThatIsNotUtf8SurvivesTheListing();
     void unreadableFolderFails();
+    void aFolderIsReadAfreshOnceItChanged();
     void subfoldersFollowTheSameRules();
     void volumeFilter_data();
     void volumeFilter();
@@ -238,6 +242,43 @@ void TestFolderScan::unreadableFolderFails()
     tempfiles::touch(dir.path() + QStringLiteral("/file.mp3"));
     QVERIFY_THROWS_EXCEPTION(Failure, subfolders(dir.path() + QStringLiteral("/file.mp3")));
     QVERIFY_THROWS_EXCEPTION(Failure, audioFiles(QString(), QStringLiteral("*.mp3")));
+}
+
+// Lists of one folder reuse its last read while the folder is unchanged; a
+// folder last changed an hour ago is such a folder.
+void TestFolderScan::aFolderIsReadAfreshOnceItChanged()
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    const auto settle = [&] {
+        std::filesystem::last_write_time(nativename::toPath(root),
+                                         std::filesystem::file_time_type::clock::now() -
+                                             std::chrono::hours(1));
+    };
+    tempfiles::touch(root + QStringLiteral("/a.mp3"));
+    tempfiles::makeFolder(root + QStringLiteral("/CD1"));
+    settle();
+    QCOMPARE(audioFiles(root, QStringLiteral("*.mp3")), QStringList{"a.mp3"});
+    QCOMPARE(subfolders(root), QStringList{"CD1"});
+    QCOMPARE(audioFiles(root, QStringLiteral("*.mp3")), QStringList{"a.mp3"});
+
+    tempfiles::touch(root + QStringLiteral("/b.mp3"));
+    QCOMPARE(audioFiles(root, QStringLiteral("*.mp3")), (QStringList{"a.mp3", "b.mp3"}));
+    settle();
+    QCOMPARE(audioFiles(root, QStringLiteral("*.mp3")), (QStringList{"a.mp3", "b.mp3"}));
+    QVERIFY(QDir(root).rename(QStringLiteral("CD1"), QStringLiteral("CD2")));
+    settle();
+    QCOMPARE(subfolders(root), QStringList{"CD2"});
+    QCOMPARE(audioFiles(root, QStringLiteral("*.wav")), QStringList());
+    QCOMPARE(audioFiles(root, QStringLiteral("*.wav;*.MP3")), (QStringList{"a.mp3", "b.mp3"}));
+
+    // Its permissions changed, not its entries: still read afresh, and refused.
+    if (!makeUnreadable(root))
+        QSKIP("this user reads every folder");
+    const auto restore = qScopeGuard([&] {
+        QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
+    QVERIFY_THROWS_EXCEPTION(Failure, audioFiles(root, QStringLiteral("*.mp3")));
 }
 
 void TestFolderScan::subfoldersFollowTheSameRules()
