@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <unicode/ucol.h>
 #include <vector>
 
@@ -289,6 +290,58 @@ bool leadsTo(const Listing &listing, const Entry &entry, fs::file_type type)
     return fs::status(target, ec).type() == type;
 }
 
+constexpr qsizetype kSplitFrom = 4096;
+
+// One name's place in a sort. The first eight bytes of its key ride along,
+// so most comparisons never leave the array being sorted.
+struct Keyed
+{
+    quint64 head;
+    const uint8_t *key;
+    size_t size;
+    qsizetype index;
+};
+
+// Names the collator holds equal still get one fixed order, so the play
+// order never depends on the order of the folder on disk.
+bool before(const Keyed &a, const Keyed &b, const QStringList &names)
+{
+    if (a.head != b.head)
+        return a.head < b.head;
+    const int byKey = std::memcmp(a.key, b.key, std::min(a.size, b.size));
+    if (byKey != 0)
+        return byKey < 0;
+    if (a.size != b.size)
+        return a.size < b.size;
+    return names[a.index] < names[b.index];
+}
+
+// names[from, to) in natural order, their keys held in keys.
+std::vector<Keyed> sortedRun(const QStringList &names, qsizetype from, qsizetype to,
+                             std::vector<uint8_t> &keys)
+{
+    const NaturalCollator collator;
+    keys.reserve(size_t(to - from) * 48);
+    std::vector<size_t> offsets;
+    offsets.reserve(size_t(to - from));
+    std::vector<Keyed> order;
+    order.reserve(size_t(to - from));
+    for (qsizetype index = from; index < to; ++index) {
+        offsets.push_back(keys.size());
+        order.push_back({0, nullptr, size_t(collator.appendKey(names[index], keys)), index});
+    }
+    // The buffer stays put from here on.
+    for (size_t i = 0; i < order.size(); ++i) {
+        Keyed &entry = order[i];
+        entry.key = keys.data() + offsets[i];
+        for (size_t byte = 0; byte < 8; ++byte)
+            entry.head = (entry.head << 8) | (byte < entry.size ? entry.key[byte] : 0);
+    }
+    std::sort(order.begin(), order.end(),
+              [&](const Keyed &a, const Keyed &b) { return before(a, b, names); });
+    return order;
+}
+
 bool isUnder(const QString &path, const QString &base)
 {
     return path == base || path.startsWith(base + u'/');
@@ -351,43 +404,24 @@ QStringList subfolders(const QString &folder)
 
 void sortNaturally(QStringList &names)
 {
-    // Where each name's key lies in one shared buffer; its first eight bytes
-    // ride along, so most comparisons never leave the array being sorted.
-    struct Keyed
+    // A long list is sorted in two halves at once, the second on another
+    // core, and the halves merged.
+    const bool split = names.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1;
+    const qsizetype half = split ? names.size() / 2 : names.size();
+    const QStringList &all = names;
+    std::vector<uint8_t> firstKeys;
+    std::vector<uint8_t> secondKeys;
+    std::vector<Keyed> second;
+    std::vector<Keyed> first;
     {
-        quint64 head;
-        size_t at;
-        size_t size;
-        qsizetype index;
-    };
-    const NaturalCollator collator;
-    std::vector<uint8_t> keys;
-    keys.reserve(size_t(names.size()) * 48);
-    std::vector<Keyed> order;
-    order.reserve(size_t(names.size()));
-    for (qsizetype index = 0; index < names.size(); ++index) {
-        const size_t at = keys.size();
-        const auto size = size_t(collator.appendKey(names[index], keys));
-        order.push_back({0, at, size, index});
+        std::jthread helper;
+        if (split)
+            helper = std::jthread([&] { second = sortedRun(all, half, all.size(), secondKeys); });
+        first = sortedRun(all, 0, half, firstKeys);
     }
-    for (Keyed &entry : order) {
-        const uint8_t *key = keys.data() + entry.at;
-        for (size_t byte = 0; byte < 8; ++byte)
-            entry.head = (entry.head << 8) | (byte < entry.size ? key[byte] : 0);
-    }
-    // Names the collator holds equal still get one fixed order, so the play
-    // order never depends on the order of the folder on disk.
-    std::sort(order.begin(), order.end(), [&](const Keyed &a, const Keyed &b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        const int byKey =
-            std::memcmp(keys.data() + a.at, keys.data() + b.at, std::min(a.size, b.size));
-        if (byKey != 0)
-            return byKey < 0;
-        if (a.size != b.size)
-            return a.size < b.size;
-        return std::as_const(names)[a.index] < std::as_const(names)[b.index];
-    });
+    std::vector<Keyed> order(size_t(names.size()));
+    std::merge(first.begin(), first.end(), second.begin(), second.end(), order.begin(),
+               [&](const Keyed &a, const Keyed &b) { return before(a, b, all); });
     QStringList sorted;
     sorted.reserve(names.size());
     for (const Keyed &entry : order)

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void naturalOrder();
     void naturalOrderIsTheCollatorsInEveryLanguage_data();
     void naturalOrderIsTheCollatorsInEveryLanguage();
+    void aLongListSortsLikeAShortOne();
     void nameThatIsNotUtf8SurvivesTheListing();
     void unreadableFolderFails();
     void aFolderIsReadAfreshOnceItChanged();
@@ -212,6 +213,25 @@ void TestFolderScan::naturalOrderIsTheCollatorsInEveryLanguage()
     std::reverse(sorted.begin(), sorted.end());
     sortNaturally(sorted);
     QCOMPARE(sorted, expected);
+}
+
+// Long lists are sorted in parts that are merged; the order is the same.
+void TestFolderScan::aLongListSortsLikeAShortOne()
+{
+    const QStringList forms = {"track %1.mp3", "Track %1.MP3", "曲 %1.wma", "%1.wav",
+                               "ｔｒａｃｋ%1.mp3"};
+    QStringList names;
+    for (int i = 0; i < 6000; ++i)
+        names.append(forms[i % forms.size()].arg(i * 7919 % 6000));
+    QCollator collator(QLocale(QLocale::Japanese, QLocale::Japan));
+    collator.setNumericMode(true);
+    QStringList expected = names;
+    std::sort(expected.begin(), expected.end(), [&](const QString &a, const QString &b) {
+        const int order = collator.compare(a, b);
+        return order != 0 ? order < 0 : a < b;
+    });
+    sortNaturally(names);
+    QCOMPARE(names, expected);
 }
 
 void TestFolderScan::nameThatIsNotUtf8SurvivesTheListing()
