@@ -183,8 +183,7 @@ struct Stamp
 std::optional<Stamp> stampOf(const fs::path &folder)
 {
 #ifdef Q_OS_UNIX
-    struct stat info
-    {};
+    struct stat info = {};
     if (::stat(folder.c_str(), &info) != 0)
         return std::nullopt;
     const auto ns = [](const timespec &time) {
@@ -404,6 +403,8 @@ QStringList subfolders(const QString &folder)
 
 void sortNaturally(QStringList &names)
 {
+    if (names.size() < 2)
+        return;
     // A long list is sorted in two halves at once, the second on another
     // core, and the halves merged.
     const bool split = names.size() >= kSplitFrom && std::thread::hardware_concurrency() > 1;

@@ -21,7 +21,8 @@ bool matchesPattern(const QString &name, const QString &pattern);
 // Names (without folder) of the regular files in folder that match pattern,
 // symlinks to files included and hidden files excluded, in natural order.
 // That order is also the order of continuous play. Throws chimebox::Failure
-// when the folder cannot be read.
+// when the folder cannot be read. The last folder read is not read again
+// while it stays unchanged (see FolderScan.cpp).
 QStringList audioFiles(const QString &folder, const QString &pattern);
 
 // Names of the folders in folder, same rules and order as audioFiles.
