@@ -68,6 +68,22 @@ qint64 MonitorRecorder::lastSound() const
     return -1;
 }
 
+qint64 MonitorRecorder::firstSilenceFrom(qint64 from, qint64 length) const
+{
+    qint64 silentSince = -1;
+    for (qint64 frame = qMax<qint64>(from, 0); frame < frameCount(); ++frame) {
+        if (frameSounds(frame)) {
+            silentSince = -1;
+            continue;
+        }
+        if (silentSince < 0)
+            silentSince = frame;
+        if (frame + 1 - silentSince >= length)
+            return silentSince;
+    }
+    return -1;
+}
+
 qint64 MonitorRecorder::arrivalMs(qint64 frame) const
 {
     for (const Chunk &chunk : chunks_) {

@@ -34,6 +34,9 @@ public:
     qint64 firstSoundFrom(qint64 from) const;
     // The last frame with a sample other than zero; -1 if none.
     qint64 lastSound() const;
+    // The first frame at or after from that begins `length` silent frames in a
+    // row; -1 if none yet.
+    qint64 firstSilenceFrom(qint64 from, qint64 length) const;
     // When the chunk holding frame arrived, on the recorder's clock.
     qint64 arrivalMs(qint64 frame) const;
     // The start of the first window of `window` frames, at or after from and

@@ -1,0 +1,149 @@
+// What a listener hears, from a PulseAudio sink's monitor: how long a click
+// on a file takes to sound, and how long the silence lasts between two files
+// in continuous play. Run under tests/e2e/with-pulseaudio.sh.
+//   bench_sound tone FILE HZ MS
+//     writes a WAV file holding one tone
+//   bench_sound listen WINDOW X0 Y0 X1 Y1
+//     with chimebox showing a folder of two tone files (the first at 440 Hz,
+//     the second at 1760 Hz), clicks the first file at X0,Y0 in WINDOW,
+//     listens to both files and the wrap back to the first, then clicks the
+//     second file at X1,Y1 while the first plays. Prints, in ms: click to
+//     first sound (the engine loading), the silence from the first file to
+//     the second, the silence from the second back to the first, and click
+//     to the second file's tone (the engine loaded).
+#include "MonitorRecorder.h"
+#include "ToneWav.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+namespace {
+
+constexpr double kFirstHz = 440;
+constexpr double kSecondHz = 1760;
+constexpr int kWaitMs = 6000;
+
+int tone(const QString &path, double hz, int ms)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(chimebox::playback::toneWav(hz, ms)) < 0) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    return 0;
+}
+
+class Listener
+{
+public:
+    explicit Listener(QString window) : window_(std::move(window)) {}
+
+    bool start()
+    {
+        if (!recorder_.start(qEnvironmentVariable("CHIMEBOX_MONITOR_SOURCE"))) {
+            std::fprintf(stderr, "%s\n", qPrintable(recorder_.error()));
+            return false;
+        }
+        // Some silence first, so the first sound is the click's.
+        return until([&] { return recorder_.frameCount() > MonitorRecorder::framesIn(300); }) &&
+               recorder_.lastSound() < 0;
+    }
+
+    // Clicks at x,y; returns the frame the recording had reached and when.
+    std::pair<qint64, qint64> click(const QString &x, const QString &y)
+    {
+        QProcess::execute(QStringLiteral("xdotool"),
+                          {QStringLiteral("mousemove"), QStringLiteral("--window"), window_, x, y,
+                           QStringLiteral("click"), QStringLiteral("1")});
+        return {recorder_.frameCount(), recorder_.elapsedMs()};
+    }
+
+    // The first frame at or after from that satisfies found, once recorded.
+    std::optional<qint64> await(const std::function<qint64()> &found)
+    {
+        qint64 frame = -1;
+        if (!until([&] { return (frame = found()) >= 0; }))
+            return std::nullopt;
+        return frame;
+    }
+
+    const MonitorRecorder &recorder() const { return recorder_; }
+
+private:
+    static bool until(const std::function<bool()> &done) { return QTest::qWaitFor(done, kWaitMs); }
+
+    QString window_;
+    MonitorRecorder recorder_;
+};
+
+double framesToMs(qint64 frames)
+{
+    return double(frames) * 1000.0 / MonitorRecorder::kRate;
+}
+
+int listen(const QStringList &args)
+{
+    Listener listener(args[0]);
+    if (!listener.start()) {
+        std::fprintf(stderr, "the monitor is not silent\n");
+        return 1;
+    }
+    const MonitorRecorder &heard = listener.recorder();
+    const qint64 gapFrames = MonitorRecorder::framesIn(20);
+    const qint64 toneFrames = MonitorRecorder::framesIn(50);
+
+    const auto [clickFrame, clickMs] = listener.click(args[1], args[2]);
+    const auto first = listener.await([&] { return heard.firstSoundFrom(clickFrame); });
+    const auto firstEnds =
+        first ? listener.await([&] { return heard.firstSilenceFrom(*first, gapFrames); })
+              : std::nullopt;
+    const auto second =
+        firstEnds
+            ? listener.await([&] { return heard.toneFrom(*firstEnds, kSecondHz, toneFrames); })
+            : std::nullopt;
+    const auto secondStarts =
+        second ? listener.await([&] { return heard.firstSoundFrom(*firstEnds); }) : std::nullopt;
+    const auto secondEnds =
+        second ? listener.await([&] { return heard.firstSilenceFrom(*second, gapFrames); })
+               : std::nullopt;
+    const auto again =
+        secondEnds
+            ? listener.await([&] { return heard.toneFrom(*secondEnds, kFirstHz, toneFrames); })
+            : std::nullopt;
+    const auto againStarts =
+        again ? listener.await([&] { return heard.firstSoundFrom(*secondEnds); }) : std::nullopt;
+    if (!againStarts) {
+        std::fprintf(stderr, "continuous play was not heard\n");
+        return 1;
+    }
+    const auto [switchFrame, switchMs] = listener.click(args[3], args[4]);
+    const auto switched =
+        listener.await([&] { return heard.toneFrom(switchFrame, kSecondHz, toneFrames); });
+    if (!switched) {
+        std::fprintf(stderr, "the second click was not heard\n");
+        return 1;
+    }
+    std::printf("%lld %.1f %.1f %lld\n", heard.arrivalMs(*first) - clickMs,
+                framesToMs(*secondStarts - *firstEnds), framesToMs(*againStarts - *secondEnds),
+                heard.arrivalMs(*switched) - switchMs);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.size() == 4 && args[0] == u"tone")
+        return tone(args[1], args[2].toDouble(), args[3].toInt());
+    if (args.size() == 6 && args[0] == u"listen")
+        return listen(args.mid(1));
+    std::fprintf(stderr, "usage: %s tone FILE HZ MS | listen WINDOW X0 Y0 X1 Y1\n", argv[0]);
+    return 2;
+}
