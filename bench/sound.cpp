@@ -3,14 +3,16 @@
 // in continuous play. Run under tests/e2e/with-pulseaudio.sh.
 //   bench_sound tone FILE HZ MS
 //     writes a WAV file holding one tone
-//   bench_sound listen WINDOW X0 Y0 X1 Y1
+//   bench_sound listen WINDOW X0 Y0 X1 Y1 DELAY
 //     with chimebox showing a folder of two tone files (the first at 440 Hz,
 //     the second at 1760 Hz), clicks the first file at X0,Y0 in WINDOW,
 //     listens to both files and the wrap back to the first, then clicks the
-//     second file at X1,Y1 while the first plays. Prints, in ms: click to
-//     first sound (the engine loading), the silence from the first file to
-//     the second, the silence from the second back to the first, and click
-//     to the second file's tone (the engine loaded).
+//     second file at X1,Y1 while the first plays. Each click waits DELAY ms
+//     more, so that runs with different delays click at different moments
+//     of the one-second tick. Prints, in ms: click to first sound (the
+//     engine loading), the silence from the first file to the second, the
+//     silence from the second back to the first, and click to the second
+//     file's tone (the engine loaded).
 #include "MonitorRecorder.h"
 #include "ToneWav.h"
 
@@ -97,6 +99,8 @@ int listen(const QStringList &args)
     const qint64 gapFrames = MonitorRecorder::framesIn(20);
     const qint64 toneFrames = MonitorRecorder::framesIn(50);
 
+    const int delay = args[5].toInt();
+    QTest::qWait(delay);
     const auto [clickFrame, clickMs] = listener.click(args[1], args[2]);
     const auto first = listener.await([&] { return heard.firstSoundFrom(clickFrame); });
     const auto firstEnds =
@@ -121,6 +125,7 @@ int listen(const QStringList &args)
         std::fprintf(stderr, "continuous play was not heard\n");
         return 1;
     }
+    QTest::qWait(delay);
     const auto [switchFrame, switchMs] = listener.click(args[3], args[4]);
     const auto switched =
         listener.await([&] { return heard.toneFrom(switchFrame, kSecondHz, toneFrames); });
@@ -142,8 +147,8 @@ int main(int argc, char *argv[])
     const QStringList args = QCoreApplication::arguments().mid(1);
     if (args.size() == 4 && args[0] == u"tone")
         return tone(args[1], args[2].toDouble(), args[3].toInt());
-    if (args.size() == 6 && args[0] == u"listen")
+    if (args.size() == 7 && args[0] == u"listen")
         return listen(args.mid(1));
-    std::fprintf(stderr, "usage: %s tone FILE HZ MS | listen WINDOW X0 Y0 X1 Y1\n", argv[0]);
+    std::fprintf(stderr, "usage: %s tone FILE HZ MS | listen WINDOW X0 Y0 X1 Y1 DELAY\n", argv[0]);
     return 2;
 }
