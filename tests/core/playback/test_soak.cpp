@@ -64,6 +64,8 @@ private Q_SLOTS:
         constexpr int kSecondsPerDay = 24 * 60 * 60;
         const QTime stopMinute(23, 0);
         const QTime alarmMinute(7, 30);
+        // The day on which a file ends just before the stop minute's first tick.
+        constexpr int kEndAtStopDay = 2;
         qint64 dayOneMemory = -1;
         QElapsedTimer elapsed;
         elapsed.start();
@@ -75,7 +77,6 @@ private Q_SLOTS:
             int startedInStopMinute = 0;
             int startedOvernight = 0;
             bool playingBeforeStop = false;
-            QString lastUrl;
             int playedFor = 0;
             r.player.urls.clear();
             r.player.calls.clear();
@@ -87,9 +88,9 @@ private Q_SLOTS:
                 if (now == stopMinute)
                     playingBeforeStop = playing;
                 // The player reaches the end of its file between two ticks.
-                // Once, a file ends just before the stop minute's first tick,
+                // Once, that is just before the stop minute's first tick,
                 // which then finds the next file requested.
-                const bool endAtStop = day == 2 && now == stopMinute;
+                const bool endAtStop = day == kEndAtStopDay && now == stopMinute;
                 if (playing && (++playedFor >= lengthOf(r.files.selected()) || endAtStop)) {
                     r.player.finishFile();
                     ++filesEnded;
@@ -112,8 +113,6 @@ private Q_SLOTS:
                     ++startedInStopMinute;
                 if (started && (now >= stopMinute || now < alarmMinute))
                     ++startedOvernight;
-                if (started)
-                    lastUrl = r.player.urls.constLast();
             }
 
             QCOMPARE(alarms, 1);
@@ -127,7 +126,7 @@ private Q_SLOTS:
             // The alarm's file, then one file for every end but one cut short
             // by the stop: continuous play went on all day through the folder
             // in order, wrapping round.
-            QCOMPARE(r.player.urls.size(), filesEnded + (day == 2 ? 0 : 1));
+            QCOMPARE(r.player.urls.size(), filesEnded + (day == kEndAtStopDay ? 0 : 1));
             for (qsizetype i = 1; i < r.player.urls.size(); ++i) {
                 const int before = int(names.indexOf(r.player.urls.at(i - 1).section(u'/', -1)));
                 const int after = int(names.indexOf(r.player.urls.at(i).section(u'/', -1)));
