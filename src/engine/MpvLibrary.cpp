@@ -37,6 +37,7 @@ MpvLibrary load()
     resolve(library, api.commandAsync, "mpv_command_async");
     resolve(library, api.freeNodeContents, "mpv_free_node_contents");
     resolve(library, api.setWakeupCallback, "mpv_set_wakeup_callback");
+    resolve(library, api.requestLogMessages, "mpv_request_log_messages");
     resolve(library, api.waitEvent, "mpv_wait_event");
     resolve(library, api.errorString, "mpv_error_string");
     // Stays loaded for the life of the process: mpv's threads run its code.

@@ -22,6 +22,7 @@ struct MpvLibrary
     decltype(&mpv_command_async) commandAsync;
     decltype(&mpv_free_node_contents) freeNodeContents;
     decltype(&mpv_set_wakeup_callback) setWakeupCallback;
+    decltype(&mpv_request_log_messages) requestLogMessages;
     decltype(&mpv_wait_event) waitEvent;
     decltype(&mpv_error_string) errorString;
 

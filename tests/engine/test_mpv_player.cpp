@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using chimebox::playback::MpvPlayer;
 using namespace chimebox::playback;
 using namespace playertest;
 
@@ -64,7 +63,8 @@ private Q_SLOTS:
     void endOfFileAnnouncesEndedTransitioningStopped()
     {
         QFETCH(QString, path);
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.setURL(path);
@@ -77,7 +77,8 @@ private Q_SLOTS:
 
     void listenerPlaysFilesOneAfterAnother()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         const QStringList files = {shortWav_, fixture(QStringLiteral("tone660.mp3"))};
         QStringList names;
@@ -86,7 +87,7 @@ private Q_SLOTS:
             if (player.playState() == Stopped && next < files.size())
                 player.setURL(files.at(next++));
         });
-        connect(&player, &MpvPlayer::currentNameChanged, &player,
+        connect(&player, &EnginePlayer::currentNameChanged, &player,
                 [&](const QString &name) { names.append(name); });
         player.setURL(files.at(0));
         QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_ + playedToEnd_, kTimeout);
@@ -95,7 +96,8 @@ private Q_SLOTS:
 
     void replacingAFileIgnoresTheEndOfTheOldOne()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
         QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
@@ -106,18 +108,21 @@ private Q_SLOTS:
 
     void stopOnAnIdlePlayerChangesNothing()
     {
-        MpvPlayer fresh(nullOutput());
+        MpvController freshEngine(nullOutput());
+        EnginePlayer fresh(freshEngine);
         QSignalSpy freshSpy(&fresh, &MediaPlayer::StatusChange);
         fresh.stop();
         QCOMPARE(fresh.playState(), int(Undefined));
 
-        MpvPlayer started(nullOutput());
-        started.start();
+        MpvController startedEngine(nullOutput());
+        EnginePlayer started(startedEngine);
+        startedEngine.start();
         QSignalSpy startedSpy(&started, &MediaPlayer::StatusChange);
         started.stop();
         QCOMPARE(started.playState(), int(Undefined));
 
-        MpvPlayer ended(nullOutput());
+        MpvController endedEngine(nullOutput());
+        EnginePlayer ended(endedEngine);
         StateLog log(ended);
         ended.setURL(shortWav_);
         QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
@@ -130,7 +135,8 @@ private Q_SLOTS:
 
     void stopWhilePlayingAnnouncesStoppedOnce()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
         QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
@@ -144,7 +150,8 @@ private Q_SLOTS:
 
     void stopWhileLoadingAnnouncesStopped()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
         player.stop();
@@ -165,7 +172,8 @@ private Q_SLOTS:
     void unplayableFileIsReportedWithoutHanging()
     {
         QFETCH(QString, path);
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.setURL(path);
@@ -185,7 +193,8 @@ private Q_SLOTS:
         // PulseAudio pointed at a socket that does not exist: no sound can
         // come out at all.
         qputenv("PULSE_SERVER", "unix:/nonexistent/chimebox-test/native");
-        MpvPlayer player({QStringLiteral("pulse")});
+        MpvController engine({QStringLiteral("pulse")});
+        EnginePlayer player(engine);
         StateLog log(player);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.setURL(shortWav_);
@@ -200,7 +209,8 @@ private Q_SLOTS:
     void engineThatCannotStartIsReportedAfterTheCall()
     {
         // An output setting mpv refuses: the engine itself cannot start.
-        MpvPlayer player({QStringLiteral("=")});
+        MpvController engine({QStringLiteral("=")});
+        EnginePlayer player(engine);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         // The caller notes what it started before it hears of the failure.
         player.setURL(shortWav_);
@@ -213,7 +223,8 @@ private Q_SLOTS:
 
     void pauseResumeAndPlayAgain()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
         QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
@@ -238,12 +249,13 @@ private Q_SLOTS:
 
     void positionVolumeAndMuteAreReported()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         QCOMPARE(player.volume(), 50);
         QCOMPARE(player.isMuted(), false);
-        QSignalSpy positions(&player, &MpvPlayer::positionChanged);
-        QSignalSpy volumes(&player, &MpvPlayer::volumeChanged);
-        QSignalSpy mutes(&player, &MpvPlayer::muteChanged);
+        QSignalSpy positions(&player, &EnginePlayer::positionChanged);
+        QSignalSpy volumes(&player, &EnginePlayer::volumeChanged);
+        QSignalSpy mutes(&player, &EnginePlayer::muteChanged);
         player.setURL(longWav_);
         QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0.5, kTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty(), kTimeout);
@@ -268,10 +280,11 @@ private Q_SLOTS:
         const auto restore = tempFolderAt(tmp.path());
         const auto files = [&] { return QDir(tmp.path()).entryList(QDir::Files); };
         {
-            MpvPlayer player(nullOutput());
+            MpvController engine(nullOutput());
+            EnginePlayer player(engine);
             StateLog log(player);
             QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
-            player.start();
+            engine.start();
             player.setURL(shortWav_);
             QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
             QCOMPARE(files(), QStringList());
@@ -305,7 +318,8 @@ private Q_SLOTS:
         // whoever runs the test.
         const QString notAFolder = writeFile(QDir(dir_.path()), "not-a-folder", "x");
         const auto restore = tempFolderAt(notAFolder);
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.playChime();
         QCOMPARE(failures.size(), 0);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "MpvPlayer.h"
+#include "EnginePlayer.h"
+#include "MpvController.h"
 #include "NativeName.h"
 #include "ToneWav.h"
 
@@ -31,7 +32,7 @@ inline QString writeFile(const QDir &dir, const QByteArray &nativeName, const QB
     return path;
 }
 
-inline chimebox::playback::MpvPlayer::Options nullOutput()
+inline chimebox::playback::MpvController::Options nullOutput()
 {
     return {QStringLiteral("null")};
 }
