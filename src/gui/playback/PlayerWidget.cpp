@@ -148,7 +148,9 @@ void PlayerWidget::showDuration(double seconds)
 
 void PlayerWidget::showTime()
 {
-    time_->setText(clockText(double(position_->value()) / kTicksPerSecond) + QStringLiteral(" / ") +
+    // The handle's place, which a drag moves before the value follows.
+    time_->setText(clockText(double(position_->sliderPosition()) / kTicksPerSecond) +
+                   QStringLiteral(" / ") +
                    clockText(double(position_->maximum()) / kTicksPerSecond));
 }
 

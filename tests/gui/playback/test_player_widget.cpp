@@ -119,6 +119,7 @@ private Q_SLOTS:
         position->setSliderPosition(1000);
         Q_EMIT player.positionChanged(70);
         QCOMPARE(position->value(), 1000);
+        QCOMPARE(time->text(), QStringLiteral("1:40 / 1:02:05"));
         position->setSliderDown(false);
         QCOMPARE(player.calls, QStringList({"seek:100"}));
 
