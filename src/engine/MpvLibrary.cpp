@@ -44,14 +44,20 @@ MpvLibrary load()
     return api;
 }
 
+std::optional<MpvLibrary> loaded;
+
 } // namespace
 
 const MpvLibrary &MpvLibrary::get()
 {
-    static std::optional<MpvLibrary> loaded;
     if (!loaded)
         loaded = load();
     return *loaded;
+}
+
+bool MpvLibrary::isLoaded()
+{
+    return loaded.has_value();
 }
 
 } // namespace chimebox::playback

@@ -27,6 +27,9 @@ struct MpvLibrary
     decltype(&mpv_error_string) errorString;
 
     static const MpvLibrary &get();
+    // Whether get() has loaded the library in this process; a start that
+    // plays nothing leaves it false.
+    static bool isLoaded();
 };
 
 } // namespace chimebox::playback

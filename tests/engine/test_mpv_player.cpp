@@ -1,3 +1,4 @@
+#include "MpvLibrary.h"
 #include "support/PlayerFixtures.h"
 
 #include <QScopeGuard>
@@ -46,6 +47,47 @@ private Q_SLOTS:
         QVERIFY(dir_.isValid());
         shortWav_ = writeFile(QDir(dir_.path()), "short.wav", toneWav(440, 300));
         longWav_ = writeFile(QDir(dir_.path()), "long.wav", toneWav(440, 20000));
+    }
+
+    // First of all, while nothing has played in this process yet.
+    void libmpvIsLoadedWhenTheFirstFilePlays()
+    {
+        QVERIFY(!MpvLibrary::isLoaded());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
+        // What a start does to the player, and what the transport bar can.
+        player.stop();
+        player.setVolume(40);
+        player.setMute(true);
+        player.togglePause();
+        player.pause();
+        player.seek(3);
+        QVERIFY(!MpvLibrary::isLoaded());
+        player.setURL(shortWav_);
+        QVERIFY(MpvLibrary::isLoaded());
+    }
+
+    void engineWarningsGoToTheLog()
+    {
+        static QStringList logged;
+        logged.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &context, const QString &text) {
+                if (qstrcmp(context.category, "chimebox.engine") == 0)
+                    logged.append(text);
+            });
+        const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
+        StateLog log(player);
+        player.setURL(shortWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
+        QCOMPARE(logged, QStringList());
+
+        QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+        player.setURL(writeFile(QDir(dir_.path()), "noise.mp3", QByteArray(4096, '\x5a')));
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
+        QVERIFY(!logged.isEmpty());
     }
 
     void endOfFileAnnouncesEndedTransitioningStopped_data()
@@ -133,19 +175,30 @@ private Q_SLOTS:
         QVERIFY(startedSpy.isEmpty());
     }
 
-    void stopWhilePlayingAnnouncesStoppedOnce()
+    void stopWhilePlayingSilencesTheEngine()
     {
         MpvController engine(nullOutput());
         EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
-        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0.5, kTimeout);
+        QCOMPARE(player.playState(), int(Playing));
+        const double stoppedAt = player.position();
+        QList<double> positions;
+        connect(&engine, &PlaybackEngine::positionChanged, &engine,
+                [&](double seconds) { positions.append(seconds); });
         player.stop();
         QCOMPARE(player.playState(), int(Stopped));
         QCOMPARE(log.states, QList<int>({Transitioning, Playing, Stopped}));
-        // The engine's own report of the stop must not look like an end.
-        QTest::qWait(1000);
+        // The engine's own report of the stop must not look like an end, and
+        // its clock must not run on.
+        QTest::qWait(1500);
         QCOMPARE(log.states, QList<int>({Transitioning, Playing, Stopped}));
+        QCOMPARE(player.position(), 0.0);
+        QVERIFY(!positions.isEmpty());
+        QCOMPARE(positions.last(), 0.0);
+        for (double seconds : positions)
+            QVERIFY2(seconds < stoppedAt + 0.3, qPrintable(QString::number(seconds)));
     }
 
     void stopWhileLoadingAnnouncesStopped()
