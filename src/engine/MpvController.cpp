@@ -102,6 +102,15 @@ void MpvController::start()
         {"mute", muted_ ? "yes" : "no"},
         {"speed", "1"},
         {"audio-client-name", "chimebox"},
+        // Only the file the program names is opened. A "song" that is a
+        // playlist, an edit list, a cue sheet or an archive would make the
+        // engine open the files or web addresses named inside it, and one
+        // that is a stream description would make FFmpeg open sockets.
+        {"access-references", "no"},
+        {"demuxer-lavf-o", "protocol_whitelist=file"},
+        // Nor the pictures and subtitles beside it that mpv looks for.
+        {"cover-art-auto", "no"},
+        {"sub-auto", "no"},
     };
     if (!options_.audioOutput.isEmpty())
         settings.emplace_back("ao", options_.audioOutput.toUtf8());

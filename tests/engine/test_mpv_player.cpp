@@ -69,25 +69,18 @@ private Q_SLOTS:
 
     void engineWarningsGoToTheLog()
     {
-        static QStringList logged;
-        logged.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext &context, const QString &text) {
-                if (qstrcmp(context.category, "chimebox.engine") == 0)
-                    logged.append(text);
-            });
-        const auto restore = qScopeGuard([previous] { qInstallMessageHandler(previous); });
+        const EngineLog logged;
         MpvController engine(nullOutput());
         EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(shortWav_);
         QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
-        QCOMPARE(logged, QStringList());
+        QCOMPARE(EngineLog::lines(), QStringList());
 
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.setURL(writeFile(QDir(dir_.path()), "noise.mp3", QByteArray(4096, '\x5a')));
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
-        QVERIFY(!logged.isEmpty());
+        QVERIFY(!EngineLog::lines().isEmpty());
     }
 
     void endOfFileAnnouncesEndedTransitioningStopped_data()
