@@ -2,6 +2,7 @@
 #include "MpvController.h"
 #include "app/Form1.h"
 #include "app/QtMessageSink.h"
+#include "app/QuitSignals.h"
 #include "browse/FileManager.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
@@ -30,6 +31,9 @@ int main(int argc, char *argv[])
                      settings::settingsFolderForThisProcess(),
                      {}});
     messages.setParentWindow(&form);
+    // Before start-up: a signal that comes while it runs waits for the event
+    // loop, and then saves what start-up restored.
+    app::QuitSignals quitSignals(form);
     form.Form_Load();
     form.show();
 

@@ -1,12 +1,12 @@
 #include "TextFile.h"
 
+#include "AtomicFile.h"
 #include "Failure.h"
 #include "NativeName.h"
 
 #include <QByteArray>
-#include <cstdio>
 #include <fstream>
-#include <random>
+#include <optional>
 #include <system_error>
 
 namespace chimebox::textfile {
@@ -70,47 +70,6 @@ void refuseUnwritable(const fs::file_status &st, const QString &fileName)
         fail(QStringLiteral("読み取り専用のため書き込めません"), fileName);
 }
 
-constexpr int kTempNameTries = 16;
-
-fs::path siblingTempPath(const fs::path &target)
-{
-    static std::mt19937 gen{std::random_device{}()};
-    fs::path tmp = target;
-    tmp += fs::path(".tmp" + std::to_string(gen() % 1000000));
-    return tmp;
-}
-
-void discard(const fs::path &tmp)
-{
-    std::error_code ignored;
-    fs::remove(tmp, ignored);
-}
-
-// A new file beside target holding bytes, flushed and closed. It is created
-// exclusively ("x"), so it never writes into a file or link someone else made;
-// a name already taken is replaced by a fresh one.
-fs::path writeTempBeside(const fs::path &target, const QByteArray &bytes, const QString &fileName)
-{
-    for (int attempt = 0; attempt < kTempNameTries; ++attempt) {
-        const fs::path tmp = siblingTempPath(target);
-        std::FILE *out = std::fopen(tmp.string().c_str(), "wbx");
-        if (!out) {
-            std::error_code ec;
-            if (fs::exists(fs::symlink_status(tmp, ec)))
-                continue;
-            break;
-        }
-        const bool written =
-            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), out) == size_t(bytes.size()) &&
-            std::fflush(out) == 0;
-        if (std::fclose(out) == 0 && written)
-            return tmp;
-        discard(tmp);
-        break;
-    }
-    fail(QStringLiteral("ファイルを書き込めません"), fileName);
-}
-
 } // namespace
 
 QString ReadFile(const QString &FileName)
@@ -135,18 +94,12 @@ void WriteFile(const QString &FileName, const QString &Cont)
 {
     const Resolved target = resolveLinks(nativename::toPath(FileName), FileName);
     refuseUnwritable(target.status, FileName);
-    const fs::path tmp = writeTempBeside(target.path, contentBytes(Cont), FileName);
-    std::error_code ec;
     // The new file takes the old one's permission bits: a file the user keeps
     // private stays private.
+    std::optional<fs::perms> perms;
     if (fs::exists(target.status))
-        fs::permissions(tmp, target.status.permissions() & fs::perms::mask, ec);
-    if (!ec)
-        fs::rename(tmp, target.path, ec);
-    if (ec) {
-        discard(tmp);
-        fail(QStringLiteral("ファイルを書き込めません"), FileName);
-    }
+        perms = target.status.permissions();
+    atomicfile::replace(target.path, contentBytes(Cont), perms, FileName);
 }
 
 void AppendFile(const QString &FileName, const QString &Cont)

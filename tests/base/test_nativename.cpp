@@ -1,4 +1,5 @@
 #include "NativeName.h"
+#include "support/TestMain.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -47,5 +48,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestNativeName)
+CHIMEBOX_TEST_MAIN(TestNativeName)
 #include "test_nativename.moc"

@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "StringProcedures.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 
@@ -50,5 +51,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestStrings)
+CHIMEBOX_TEST_MAIN(TestStrings)
 #include "test_string_procedures.moc"

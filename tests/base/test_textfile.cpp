@@ -1,6 +1,7 @@
 #include "Failure.h"
 #include "NativeName.h"
 #include "TextFile.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -271,5 +272,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTextFile)
+CHIMEBOX_TEST_MAIN(TestTextFile)
 #include "test_textfile.moc"

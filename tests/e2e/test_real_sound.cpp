@@ -16,6 +16,7 @@
 #include "playback/PlaybackSession.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
+#include "support/TestMain.h"
 
 #include <QFile>
 #include <QPushButton>
@@ -321,5 +322,5 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
     QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 }
 
-QTEST_MAIN(TestRealSound)
+CHIMEBOX_GUI_TEST_MAIN(TestRealSound)
 #include "test_real_sound.moc"

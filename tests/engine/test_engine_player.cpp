@@ -1,5 +1,6 @@
 #include "EnginePlayer.h"
 #include "engine/FakeEngine.h"
+#include "support/TestMain.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -286,5 +287,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestEnginePlayer)
+CHIMEBOX_TEST_MAIN(TestEnginePlayer)
 #include "test_engine_player.moc"

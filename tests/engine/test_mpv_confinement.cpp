@@ -1,4 +1,5 @@
 #include "support/PlayerFixtures.h"
+#include "support/TestMain.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -161,5 +162,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMpvConfinement)
+CHIMEBOX_TEST_MAIN(TestMpvConfinement)
 #include "test_mpv_confinement.moc"

@@ -1,5 +1,6 @@
 #include "MpvLibrary.h"
 #include "support/PlayerFixtures.h"
+#include "support/TestMain.h"
 
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -378,5 +379,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMpvPlayer)
+CHIMEBOX_TEST_MAIN(TestMpvPlayer)
 #include "test_mpv_player.moc"

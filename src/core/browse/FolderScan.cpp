@@ -5,6 +5,7 @@
 
 #include <QCollator>
 #include <QCollatorSortKey>
+#include <QDir>
 #include <QLocale>
 #include <QSet>
 #include <QStorageInfo>
@@ -110,6 +111,21 @@ bool isUnder(const QString &path, const QString &base)
 }
 
 } // namespace
+
+QString cleanFolderPath(const QString &path)
+{
+    if (path.trimmed().isEmpty())
+        throw Failure(QStringLiteral("フォルダが指定されていません"));
+    return QDir::cleanPath(QDir(path).absolutePath());
+}
+
+bool isFolder(const QString &path)
+{
+    if (path.trimmed().isEmpty())
+        return false;
+    std::error_code ec;
+    return fs::is_directory(nativename::toPath(cleanFolderPath(path)), ec);
+}
 
 bool matchesPattern(const QString &name, const QString &pattern)
 {

@@ -6,6 +6,13 @@
 
 namespace chimebox::browse {
 
+// The absolute form of path without "." or ".." parts and without a trailing
+// separator, except for the root itself. Throws chimebox::Failure on empty text.
+QString cleanFolderPath(const QString &path);
+
+// Whether path names a folder that exists, looked up as the lists open it.
+bool isFolder(const QString &path);
+
 // True when name matches one of the ';'-separated wildcards of pattern
 // ("*.wav;*.mp3;*.wma"). '*' stands for any run of characters, '?' for one;
 // case is ignored, since users' files are not always lower case.

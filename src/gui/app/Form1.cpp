@@ -36,7 +36,8 @@ private:
 };
 
 Form1::Form1(Services services, QWidget *parent)
-    : QWidget(parent), services_(std::move(services)), settings_(services_.settingsFolder)
+    : QWidget(parent), services_(std::move(services)), settings_(services_.settingsFolder),
+      exitSave_(settings_)
 {
     createControls(services_.playerView);
     wireEvents();
@@ -55,7 +56,12 @@ Form1::Form1(Services services, QWidget *parent)
     Timer1.start();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // QWidget's destructor would close a window still on screen, and the close
+    // would save through members already gone. Only a real close saves.
+    destroy();
+}
 
 void Form1::showStartFolder()
 {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "Failure.h"
+#include "app/ExitSave.h"
 #include "app/Twips.h"
 #include "settings/SettingsFiles.h"
 
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <array>
@@ -131,6 +133,7 @@ private:
     void reportFailure(const QString &text);
 
     class Geometry;
+    class Restorer;
     QSizeF screenSize() const;
 
     Services services_;
@@ -164,6 +167,7 @@ private:
 
     std::unique_ptr<playback::PlaybackSession> session_;
     std::unique_ptr<scheduler::TimerSettings> timerSettings_;
+    app::ExitSave exitSave_;
 };
 
 template <typename F> void Form1::guarded(F &&body)

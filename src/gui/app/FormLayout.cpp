@@ -36,7 +36,9 @@ QComboBox *picker(QWidget *parent, const char *name, int left, int top)
 {
     auto *combo = place(new QComboBox(parent), name, left, top, 945, 300);
     combo->setEditable(true);
-    // Typed text is a setting of its own, not a new item of the list.
+    // The typed text is stored as it is: no completion from the items and no
+    // new item of the list.
+    combo->setCompleter(nullptr);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(12);
     return combo;

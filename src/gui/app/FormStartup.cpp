@@ -1,6 +1,6 @@
-#include "StringProcedures.h"
 #include "app/Form1.h"
 #include "app/MessageSink.h"
+#include "app/Startup.h"
 #include "browse/DirList.h"
 #include "browse/FileList.h"
 #include "window/WindowWidth.h"
@@ -11,23 +11,68 @@
 
 namespace chimebox::app {
 
-using settings::SettingsFile;
-
 namespace {
 
 // A combo box takes its first item as its text; the pickers keep the time that
 // start-up restored, or stay empty.
-void appendKeepingText(QComboBox &combo, const QString &item)
+void appendKeepingText(QComboBox &combo, const QStringList &items)
 {
     const QString text = combo.currentText();
-    combo.addItem(item);
+    combo.addItems(items);
     if (combo.currentText() != text) {
         combo.setCurrentIndex(-1);
         combo.setEditText(text);
     }
 }
 
+QStringList itemsOf(const QListWidget &list)
+{
+    QStringList items;
+    for (int i = 0; i < list.count(); ++i)
+        items.append(list.item(i)->text());
+    return items;
+}
+
 } // namespace
+
+// The window's controls as start-up fills them, each through the assignment
+// that raises its own handler.
+class Form1::Restorer final : public RestoreTarget
+{
+public:
+    explicit Restorer(Form1 &form) : form_(form) {}
+
+    void addFavourites(const QStringList &folders) override { form_.List1->addItems(folders); }
+    void showStopTime(const settings::StoredTime &time) override
+    {
+        form_.setComboText(*form_.Combo1, time.hour, &Form1::Combo1_Change);
+        form_.setComboText(*form_.Combo2, time.minute, &Form1::Combo2_Change);
+    }
+    void showPlayTime(const settings::StoredTime &time) override
+    {
+        form_.setComboText(*form_.Combo3, time.hour, &Form1::Combo3_Change);
+        form_.setComboText(*form_.Combo4, time.minute, &Form1::Combo4_Change);
+    }
+    // The box is ticked before its handler writes the marker anew, so a
+    // marker that cannot be written still shows the timer as on.
+    void tickStopTimer() override { form_.setCheckValue(*form_.Check1, 1, &Form1::Check1_Click); }
+    void tickPlayTimer() override { form_.setCheckValue(*form_.Check2, 1, &Form1::Check2_Click); }
+    void openFolder(const QString &folder) override
+    {
+        form_.setDir1Path(folder);
+        form_.File1->setPath(folder);
+    }
+    void fillPickers(const QStringList &hours, const QStringList &minutes) override
+    {
+        for (QComboBox *hour : {form_.Combo1, form_.Combo3})
+            appendKeepingText(*hour, hours);
+        for (QComboBox *minute : {form_.Combo2, form_.Combo4})
+            appendKeepingText(*minute, minutes);
+    }
+
+private:
+    Form1 &form_;
+};
 
 void Form1::placeWindow()
 {
@@ -41,59 +86,25 @@ void Form1::Form_Load()
 {
     placeWindow();
 
-    // From here on the first failure ends start-up silently; what the earlier
-    // steps restored stays, and formLoaded stays false.
-    try {
-        if (settings_.isPresent(SettingsFile::Favourites))
-            List1->addItems(settings_.readFavourites());
-        if (settings_.isPresent(SettingsFile::StopTime)) {
-            const settings::StoredTime time = settings_.readTime(SettingsFile::StopTime);
-            setComboText(*Combo1, time.hour, &Form1::Combo1_Change);
-            setComboText(*Combo2, time.minute, &Form1::Combo2_Change);
-        }
-        if (settings_.isPresent(SettingsFile::PlayTime)) {
-            const settings::StoredTime time = settings_.readTime(SettingsFile::PlayTime);
-            setComboText(*Combo3, time.hour, &Form1::Combo3_Change);
-            setComboText(*Combo4, time.minute, &Form1::Combo4_Change);
-        }
-        if (settings_.isPresent(SettingsFile::StopMarker))
-            setCheckValue(*Check1, 1, &Form1::Check1_Click);
-        if (settings_.isPresent(SettingsFile::PlayMarker))
-            setCheckValue(*Check2, 1, &Form1::Check2_Click);
-        if (settings_.isPresent(SettingsFile::LastFolder)) {
-            const QString folder = settings_.readLastFolder();
-            setDir1Path(folder);
-            File1->setPath(folder);
-        }
-        for (int i = 0; i <= 23; ++i) {
-            appendKeepingText(*Combo1, strings::zerost(QString::number(i), 2));
-            appendKeepingText(*Combo3, strings::zerost(QString::number(i), 2));
-        }
-        for (int i = 0; i <= 50; i += 10) {
-            appendKeepingText(*Combo2, strings::zerost(QString::number(i), 2));
-            appendKeepingText(*Combo4, strings::zerost(QString::number(i), 2));
-        }
-        formLoaded_ = true;
-    } catch (const std::exception &) {
+    Restorer restorer(*this);
+    const RestoreResult result = restoreSettings(settings_, restorer);
+    exitSave_.keep(result.notRestored);
+    formLoaded_ = true;
+
+    // Start-up runs before the window is shown; the report waits for the
+    // event loop, which starts after the window is shown.
+    if (!result.failures.isEmpty()) {
+        const QString text = QStringLiteral("前回の設定の一部を復元できませんでした。\n\n") +
+                             result.failures.join(u'\n');
+        QMetaObject::invokeMethod(
+            this, [this, text] { reportFailure(text); }, Qt::QueuedConnection);
     }
 }
 
 void Form1::Form_Unload()
 {
-    // Both files are attempted: a failed first write must not cost the other.
-    try {
-        settings_.writeLastFolder(File1->path());
-    } catch (const Failure &failure) {
-        services_.messages.showMessage(failure.message());
-    }
-    QStringList favourites;
-    for (int i = 0; i < List1->count(); ++i)
-        favourites.append(List1->item(i)->text());
-    try {
-        settings_.writeFavourites(favourites);
-    } catch (const Failure &failure) {
-        services_.messages.showMessage(failure.message());
-    }
+    for (const QString &failure : exitSave_.save(File1->path(), itemsOf(*List1)))
+        services_.messages.showMessage(failure);
 }
 
 } // namespace chimebox::app

@@ -62,13 +62,6 @@ QString childPath(const QString &folder, const QString &name)
 
 } // namespace
 
-QString cleanFolderPath(const QString &path)
-{
-    if (path.trimmed().isEmpty())
-        throw Failure(QStringLiteral("フォルダが指定されていません"));
-    return QDir::cleanPath(QDir(path).absolutePath());
-}
-
 DirList::DirList(QWidget *parent) : QListWidget(parent)
 {
     setItemDelegate(new IndentDelegate(this));

@@ -45,8 +45,4 @@ private:
     std::function<void()> changeHandler_;
 };
 
-// The absolute form of path without "." or ".." parts and without a trailing
-// separator, except for the root itself. Throws chimebox::Failure on empty text.
-QString cleanFolderPath(const QString &path);
-
 } // namespace chimebox::browse

@@ -2,6 +2,7 @@
 #include "NativeName.h"
 #include "browse/FolderScan.h"
 #include "support/TempFiles.h"
+#include "support/TestMain.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -228,5 +229,5 @@ void TestFolderScan::volumesKeepRootFirstAndEachOnce()
     QCOMPARE(here.first().rootPath, QStringLiteral("/"));
 }
 
-QTEST_GUILESS_MAIN(TestFolderScan)
+CHIMEBOX_TEST_MAIN(TestFolderScan)
 #include "test_folder_scan.moc"

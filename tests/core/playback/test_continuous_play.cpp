@@ -1,6 +1,7 @@
 #include "fakes/FakeFileList.h"
 #include "fakes/FakePlayer.h"
 #include "playback/ContinuousPlay.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 
@@ -131,5 +132,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestContinuousPlay)
+CHIMEBOX_TEST_MAIN(TestContinuousPlay)
 #include "test_continuous_play.moc"

@@ -1,4 +1,5 @@
 #include "playback/PlaybackFailures.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 
@@ -102,5 +103,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlaybackFailures)
+CHIMEBOX_TEST_MAIN(TestPlaybackFailures)
 #include "test_playback_failures.moc"

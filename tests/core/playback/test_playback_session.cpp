@@ -1,4 +1,5 @@
 #include "support/SessionRig.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 #include <memory>
@@ -179,5 +180,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlaybackSession)
+CHIMEBOX_TEST_MAIN(TestPlaybackSession)
 #include "test_playback_session.moc"

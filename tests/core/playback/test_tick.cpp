@@ -1,4 +1,5 @@
 #include "support/SessionRig.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -328,5 +329,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTick)
+CHIMEBOX_TEST_MAIN(TestTick)
 #include "test_tick.moc"

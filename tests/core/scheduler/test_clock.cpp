@@ -1,4 +1,5 @@
 #include "scheduler/Clock.h"
+#include "support/TestMain.h"
 
 #include <QDateTime>
 #include <QTest>
@@ -53,5 +54,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestClock)
+CHIMEBOX_TEST_MAIN(TestClock)
 #include "test_clock.moc"

@@ -1,5 +1,6 @@
 #include "Failure.h"
 #include "scheduler/TimerSettings.h"
+#include "support/TestMain.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -172,5 +173,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTimerSettings)
+CHIMEBOX_TEST_MAIN(TestTimerSettings)
 #include "test_timer_settings.moc"

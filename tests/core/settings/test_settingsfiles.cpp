@@ -1,6 +1,7 @@
 #include "NativeName.h"
 #include "settings/SettingsFiles.h"
 #include "settings/SettingsLocation.h"
+#include "support/TestMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -144,5 +145,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettingsFiles)
+CHIMEBOX_TEST_MAIN(TestSettingsFiles)
 #include "test_settingsfiles.moc"

@@ -1,3 +1,4 @@
+#include "support/TestMain.h"
 #include "window/WindowWidth.h"
 
 #include <QTest>
@@ -100,5 +101,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWindowWidth)
+CHIMEBOX_TEST_MAIN(TestWindowWidth)
 #include "test_windowwidth.moc"

@@ -34,12 +34,14 @@ struct FormHarness
     QSizeF screen{1280 * 15, 1024 * 15};
     // Replaces fileManager when set before the window is created.
     chimebox::browse::FileManagerLauncher *launcher = nullptr;
+    // Replaces messages when set before the window is created.
+    chimebox::app::MessageSink *sink = nullptr;
     std::unique_ptr<chimebox::app::Form1> form;
 
     void create()
     {
         form = std::make_unique<chimebox::app::Form1>(chimebox::app::Form1::Services{
-            player, new QWidget, clock, messages, launcher ? *launcher : fileManager,
+            player, new QWidget, clock, sink ? *sink : messages, launcher ? *launcher : fileManager,
             settingsDir.path(), [this] { return screen; }});
     }
 

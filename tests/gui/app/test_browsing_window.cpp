@@ -3,6 +3,7 @@
 #include "browse/FileList.h"
 #include "browse/FileManager.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 
 #include <QDropEvent>
 #include <QMimeData>
@@ -277,5 +278,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestBrowsingWindow)
+CHIMEBOX_GUI_TEST_MAIN(TestBrowsingWindow)
 #include "test_browsing_window.moc"

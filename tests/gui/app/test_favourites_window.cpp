@@ -1,6 +1,7 @@
 #include "browse/DirList.h"
 #include "browse/FileList.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 
@@ -177,5 +178,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFavouritesWindow)
+CHIMEBOX_GUI_TEST_MAIN(TestFavouritesWindow)
 #include "test_favourites_window.moc"

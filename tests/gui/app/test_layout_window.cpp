@@ -1,4 +1,5 @@
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 
 #include <QLabel>
 #include <QTest>
@@ -111,5 +112,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestLayoutWindow)
+CHIMEBOX_GUI_TEST_MAIN(TestLayoutWindow)
 #include "test_layout_window.moc"

@@ -1,5 +1,6 @@
 #include "browse/FileList.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 
 #include <QTest>
 
@@ -57,6 +58,42 @@ private Q_SLOTS:
         tick();
         QCOMPARE(h->player.urls.size(), 3);
         QCOMPARE(files()->listIndex(), 0);
+    }
+
+    // "■" after the player reported the end of a file (8, 9) but before its
+    // "stopped" (1): the stop is recorded first, so the 1 advances nothing.
+    void theStopButtonBetweenTheEndAndTheStoppedReport()
+    {
+        clickFile(0);
+        tick();
+        h->player.setPlayState(PlayState::MediaEnded);
+        h->player.setPlayState(PlayState::Transitioning);
+        QCOMPARE(h->autoPlayState(), 2);
+        h->click("Command1");
+        QCOMPARE(h->player.calls.last(), QStringLiteral("stop"));
+        QCOMPARE(h->autoPlayState(), 4);
+        QCOMPARE(files()->listIndex(), 0);
+        tick();
+        QCOMPARE(h->player.urls.size(), 1);
+    }
+
+    // "■" forgets the files that failed: a new start gets a whole pass.
+    void theStopButtonStartsTheCountOfFailuresAfresh()
+    {
+        h->player.startsPlaying = false;
+        clickFile(0);
+        tick();
+        h->player.fail();
+        tick();
+        h->player.fail();
+        h->click("Command1");
+        clickFile(0);
+        tick();
+        h->player.fail();
+        tick();
+        h->player.fail();
+        QCOMPARE(h->autoPlayState(), 3);
+        QVERIFY(h->messages.failures.isEmpty());
     }
 
     void aFolderWhereNothingPlaysIsPlayedThroughOnceAndReportedOnce()
@@ -156,5 +193,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPlaybackWindow)
+CHIMEBOX_GUI_TEST_MAIN(TestPlaybackWindow)
 #include "test_playback_window.moc"

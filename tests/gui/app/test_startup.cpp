@@ -1,7 +1,10 @@
 #include "browse/DirList.h"
 #include "browse/FileList.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
+#include "support/Unreadable.h"
 
+#include <QApplication>
 #include <QTest>
 
 using chimebox::browse::DirList;
@@ -122,29 +125,112 @@ private Q_SLOTS:
         QCOMPARE(h.settingsFiles(), (QStringList{"player.ini", "stoptime.ini"}));
     }
 
-    void aStoredFolderThatIsGoneEndsStartupQuietly()
+    void aStoredFolderThatIsGoneIsSkippedQuietly()
     {
         FormHarness h;
         h.putSetting("chimeboxfl.ini", "/a\r\n\r\n");
         h.putSetting("stoptime.ini", "0730\r\n");
         h.putSetting("stoper.ini", "\r\n");
         h.putSetting("chimebox.ini", "/no/such/folder/anywhere\r\n");
-        h.load();
+        QVERIFY(h.loadAndShow());
 
-        QVERIFY(!h.form->formLoaded());
-        QCOMPARE(h.messages.messages + h.messages.failures, QStringList());
-        // What came before the folder is restored; the pickers got no items.
+        QVERIFY(h.form->formLoaded());
         QCOMPARE(h.find<QListWidget>("List1")->count(), 1);
         QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("07"));
         QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
-        for (const char *name : {"Combo1", "Combo2", "Combo3", "Combo4"})
-            QCOMPARE(h.find<QComboBox>(name)->count(), 0);
+        QCOMPARE(items(h.find<QComboBox>("Combo1")).size(), 24);
+        QCOMPARE(items(h.find<QComboBox>("Combo4")).size(), 6);
+        // The lists stay where they started, and the player was left alone.
         QCOMPARE(h.find<DirList>("Dir1")->path(), QDir::currentPath());
+        QCOMPARE(h.find<FileList>("File1")->path(), QDir::currentPath());
+        QCOMPARE(h.autoPlayState(), 0);
 
-        // For the rest of the run the pickers save nothing.
+        // The time the user types from now on is saved.
         QComboBox *hour = h.find<QComboBox>("Combo1");
-        QTest::keyClicks(hour->lineEdit(), QStringLiteral("9"));
-        QCOMPARE(h.setting("stoptime.ini"), QByteArray("0730\r\n"));
+        QApplication::setActiveWindow(h.form.get());
+        QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+        hour->lineEdit()->setFocus();
+        hour->lineEdit()->selectAll();
+        QTest::keyClicks(hour->lineEdit(), QStringLiteral("09"));
+        QCOMPARE(h.setting("stoptime.ini"), QByteArray("0930\r\n"));
+
+        // The window is up and the event loop has run: nothing was reported.
+        QTest::qWait(20);
+        QCOMPARE(h.messages.messages + h.messages.failures, QStringList());
+    }
+
+    void anUnreadableFavouritesFileIsReportedAndTheRestRestored()
+    {
+        FormHarness h;
+        const QString folder = h.makeFolder(QStringLiteral("last"), {"a.mp3"});
+        h.putSetting("chimeboxfl.ini", "/a\r\n\r\n");
+        h.putSetting("playtime.ini", "0645\r\n");
+        h.putSetting("player.ini", "\r\n");
+        h.putSetting("chimebox.ini", folder.toUtf8() + "\r\n");
+        if (!makeUnreadable(h.settingsPath("chimeboxfl.ini")))
+            QSKIP("this process reads files whatever their mode");
+        h.load();
+
+        QVERIFY(h.form->formLoaded());
+        QCOMPARE(h.find<QListWidget>("List1")->count(), 0);
+        QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QStringLiteral("06"));
+        QCOMPARE(h.find<QComboBox>("Combo4")->currentText(), QStringLiteral("45"));
+        QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Checked);
+        QCOMPARE(h.find<FileList>("File1")->path(), folder);
+        QCOMPARE(items(h.find<QComboBox>("Combo3")).size(), 24);
+
+        // Start-up runs before the window is shown; the report comes after.
+        QCOMPARE(h.messages.failures, QStringList());
+        h.form->show();
+        QTRY_COMPARE(h.messages.failures.size(), 1);
+        QVERIFY(h.messages.failures.first().contains(h.settingsPath("chimeboxfl.ini")));
+        QVERIFY(h.messages.failures.first().contains(QStringLiteral("お気に入り")));
+        QTest::qWait(20);
+        QCOMPARE(h.messages.failures.size(), 1);
+        QCOMPARE(h.messages.messages, QStringList());
+
+        // The pickers save again.
+        QTest::keyClicks(h.find<QComboBox>("Combo4")->lineEdit(), QStringLiteral("0"));
+        QCOMPARE(h.setting("playtime.ini"), QByteArray("06450\r\n"));
+    }
+
+    void aReadOnlyStopMarkerLeavesTheTimerOnAndStartupGoesOn()
+    {
+        FormHarness h;
+        const QString folder = h.makeFolder(QStringLiteral("last"), {"a.mp3", "b.mp3"});
+        h.putSetting("stoper.ini", "kept");
+        QFile::setPermissions(h.settingsPath("stoper.ini"), QFileDevice::ReadOwner);
+        h.putSetting("player.ini", "x");
+        h.putSetting("chimebox.ini", folder.toUtf8() + "\r\n");
+        QVERIFY(h.loadAndShow());
+
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
+        QCOMPARE(h.setting("stoper.ini"), QByteArray("kept"));
+        QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Checked);
+        QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
+        QCOMPARE(h.find<DirList>("Dir1")->path(), folder);
+        QCOMPARE(h.find<FileList>("File1")->listCount(), 2);
+        QCOMPARE(items(h.find<QComboBox>("Combo2")).size(), 6);
+        QVERIFY(h.form->formLoaded());
+        QTRY_COMPARE(h.messages.failures.size(), 1);
+        QVERIFY(h.messages.failures.first().contains(h.settingsPath("stoper.ini")));
+    }
+
+    void severalFailuresMakeOneReport()
+    {
+        FormHarness h;
+        for (const char *marker : {"stoper.ini", "player.ini"}) {
+            h.putSetting(marker, "\r\n");
+            QFile::setPermissions(h.settingsPath(marker), QFileDevice::ReadOwner);
+        }
+        QVERIFY(h.loadAndShow());
+        QTRY_COMPARE(h.messages.failures.size(), 1);
+        QTest::qWait(20);
+        QCOMPARE(h.messages.failures.size(), 1);
+        const QStringList lines = h.messages.failures.first().split(u'\n');
+        QCOMPARE(lines.filter(h.settingsPath("stoper.ini")).size(), 1);
+        QCOMPARE(lines.filter(h.settingsPath("player.ini")).size(), 1);
+        QVERIFY(h.form->formLoaded());
     }
 
     void theWindowOpensNarrowAtTheLowerRight_data()
@@ -229,5 +315,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestStartup)
+CHIMEBOX_GUI_TEST_MAIN(TestStartup)
 #include "test_startup.moc"

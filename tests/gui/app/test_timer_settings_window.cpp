@@ -1,6 +1,8 @@
 #include "browse/FileList.h"
 #include "gui/app/FormHarness.h"
+#include "support/TestMain.h"
 
+#include <QApplication>
 #include <QTest>
 
 using chimebox::browse::FileList;
@@ -34,6 +36,22 @@ class TestTimerSettingsWindow : public QObject
     static QComboBox *picker(const FormHarness &h, const char *name)
     {
         return h.find<QComboBox>(name);
+    }
+
+    // Keys reach whichever control has the keyboard focus, as the keyboard's do.
+    static void type(const QString &text)
+    {
+        QTest::keyClicks(static_cast<QWidget *>(nullptr), text);
+    }
+    static void press(Qt::Key key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(static_cast<QWidget *>(nullptr), key, modifiers);
+    }
+
+    static bool focus(QComboBox *combo)
+    {
+        combo->lineEdit()->setFocus(Qt::MouseFocusReason);
+        return combo->lineEdit()->hasFocus();
     }
 
     // Picks row from the open list with the mouse, as a user does.
@@ -72,20 +90,40 @@ private Q_SLOTS:
         h.click("Command2");
         QComboBox *hour = picker(h, hourPicker.constData());
         QComboBox *minute = picker(h, minutePicker.constData());
+        QApplication::setActiveWindow(h.form.get());
+        QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+        QVERIFY(focus(hour));
 
-        QTest::keyClicks(minute->lineEdit(), QStringLiteral("30"));
-        QCOMPARE(h.setting(file.constData()), QByteArray("30\r\n"));
-        QTest::keyClicks(hour->lineEdit(), QStringLiteral("0"));
-        QCOMPARE(h.setting(file.constData()), QByteArray("030\r\n"));
-        QTest::keyClicks(hour->lineEdit(), QStringLiteral("7"));
+        type(QStringLiteral("0"));
+        QCOMPARE(h.setting(file.constData()), QByteArray("0\r\n"));
+        type(QStringLiteral("7"));
+        QCOMPARE(h.setting(file.constData()), QByteArray("07\r\n"));
+        QVERIFY(focus(minute));
+        type(QStringLiteral("30"));
         QCOMPARE(h.setting(file.constData()), QByteArray("0730\r\n"));
+
         // Nothing is checked or completed: a one-digit hour is stored as typed
-        // and stays shown as typed when the user moves on.
-        hour->lineEdit()->clear();
-        QTest::keyClicks(hour->lineEdit(), QStringLiteral("1"));
-        QTest::keyClick(hour->lineEdit(), Qt::Key_Tab);
-        QCOMPARE(h.setting(file.constData()), QByteArray("130\r\n"));
+        // and stays shown as typed when the user confirms it or moves on.
+        QVERIFY(focus(hour));
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_Backspace);
+        type(QStringLiteral("1"));
+        press(Qt::Key_Return);
+        press(Qt::Key_Tab);
+        QVERIFY(!hour->lineEdit()->hasFocus());
+        QVERIFY(focus(minute));
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_Backspace);
+        type(QStringLiteral("45"));
+        press(Qt::Key_Return);
+        press(Qt::Key_Tab);
+        QVERIFY(!minute->lineEdit()->hasFocus());
+        QCOMPARE(h.setting(file.constData()), QByteArray("145\r\n"));
         QCOMPARE(hour->currentText(), QStringLiteral("1"));
+        QCOMPARE(minute->currentText(), QStringLiteral("45"));
+        // A typed time is no new item of the list.
+        QCOMPARE(hour->count(), 24);
+        QCOMPARE(minute->count(), 6);
     }
 
     void choosingAnItemWrites_data()
@@ -144,9 +182,10 @@ private Q_SLOTS:
         FormHarness h;
         h.putSetting("stoptime.ini", "2200\r\n");
         h.putSetting("player.ini", "\r\n");
-        // A last folder that is gone ends start-up early: formLoaded stays false.
-        h.putSetting("chimebox.ini", "/no/such/folder/anywhere\r\n");
-        QVERIFY(h.loadAndShow());
+        // The window is up but start-up has not run: formLoaded is still false.
+        h.create();
+        h.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.form.get()));
         QVERIFY(!h.form->formLoaded());
         h.click("Command2");
         prepareAlarm(h);
@@ -258,5 +297,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestTimerSettingsWindow)
+CHIMEBOX_GUI_TEST_MAIN(TestTimerSettingsWindow)
 #include "test_timer_settings_window.moc"

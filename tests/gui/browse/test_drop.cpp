@@ -4,6 +4,7 @@
 #include "browse/Drop.h"
 #include "browse/FileList.h"
 #include "support/TempFiles.h"
+#include "support/TestMain.h"
 
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -291,5 +292,5 @@ void TestDrop::nameThatIsNotUtf8KeepsItsBytes()
     QCOMPARE(browser.files.listCount(), 1);
 }
 
-QTEST_MAIN(TestDrop)
+CHIMEBOX_GUI_TEST_MAIN(TestDrop)
 #include "test_drop.moc"

@@ -1,5 +1,6 @@
 #include "playback/PlayerWidget.h"
 #include "playback/Transport.h"
+#include "support/TestMain.h"
 
 #include <QLabel>
 #include <QSlider>
@@ -150,5 +151,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPlayerWidget)
+CHIMEBOX_GUI_TEST_MAIN(TestPlayerWidget)
 #include "test_player_widget.moc"

@@ -1,0 +1,104 @@
+#include "AtomicFile.h"
+#include "Failure.h"
+#include "support/TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
+
+using namespace chimebox;
+namespace fs = std::filesystem;
+
+class TestAtomicFile : public QObject
+{
+    Q_OBJECT
+
+    static QByteArray bytesOf(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+
+private Q_SLOTS:
+    void replacesTheWholeFileAndLeavesNothingBeside()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("playtime.ini"));
+        atomicfile::replace(target.toStdString(), "0730\r\n0730\r\n", std::nullopt, target);
+        atomicfile::replace(target.toStdString(), "07\r\n", fs::perms(0600), target);
+        QCOMPARE(bytesOf(target), QByteArray("07\r\n"));
+        QCOMPARE(fs::status(target.toStdString()).permissions() & fs::perms::mask, fs::perms(0600));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"playtime.ini"});
+    }
+
+    void aFolderThatCannotTakeTheFileIsReported()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("gone/playtime.ini"));
+        try {
+            atomicfile::replace(target.toStdString(), "x", std::nullopt, target);
+            QFAIL("a write into a missing folder succeeded");
+        } catch (const Failure &failure) {
+            QVERIFY(failure.message().contains(target));
+        }
+    }
+
+#ifdef Q_OS_UNIX
+    // The disk fills up mid-way (here: a file size limit): the old file stays
+    // whole and the half-written temporary file goes.
+    void aWriteThatFailsMidwayKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("chimeboxfl.ini"));
+        atomicfile::replace(target.toStdString(), "/music\r\n\r\n", std::nullopt, target);
+
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 16;
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+        bool thrown = false;
+        try {
+            atomicfile::replace(target.toStdString(), QByteArray(4096, 'x'), std::nullopt, target);
+        } catch (const Failure &) {
+            thrown = true;
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+
+        QVERIFY(thrown);
+        QCOMPARE(bytesOf(target), QByteArray("/music\r\n\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"chimeboxfl.ini"});
+    }
+#endif
+
+    void temporaryNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("ours");
+        QTest::newRow("six digits") << "playtime.ini.tmp012345" << true;
+        QTest::newRow("five digits") << "playtime.ini.tmp01234" << false;
+        QTest::newRow("seven digits") << "playtime.ini.tmp0123456" << false;
+        QTest::newRow("a letter") << "playtime.ini.tmp01234a" << false;
+        QTest::newRow("another file's") << "stoptime.ini.tmp012345" << false;
+        QTest::newRow("the file itself") << "playtime.ini" << false;
+        QTest::newRow("wide digits") << "playtime.ini.tmp０１２３４５" << false;
+    }
+    void temporaryNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, ours);
+        QCOMPARE(atomicfile::isTemporaryFor(name, QStringLiteral("playtime.ini")), ours);
+    }
+};
+
+CHIMEBOX_TEST_MAIN(TestAtomicFile)
+#include "test_atomicfile.moc"
