@@ -1,4 +1,5 @@
-#include "MpvPlayer.h"
+#include "EnginePlayer.h"
+#include "MpvController.h"
 #include "app/Form1.h"
 #include "app/QtMessageSink.h"
 #include "app/QuitSignals.h"
@@ -16,7 +17,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("chimebox"));
 
-    playback::MpvPlayer player;
+    playback::MpvController engine;
+    playback::EnginePlayer player(engine);
     scheduler::SystemClock clock;
     app::QtMessageSink messages;
     browse::DesktopFileManager fileManager;
