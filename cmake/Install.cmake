@@ -26,9 +26,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CHIMEBOX_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The summary above becomes the description's first line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "audio player with a daily alarm
-chimebox plays the audio files of a folder (wav, mp3, wma) one after the
+  "chimebox plays the audio files of a folder (wav, mp3, wma) one after the
 other, wrapping from the last to the first, until you press stop. A play
 timer starts the selected file at a chosen time once a day, a stop timer
 stops playback at a chosen minute, and a list of favourite folders lets you
