@@ -32,16 +32,21 @@ struct StoredTime
     bool operator==(const StoredTime &) const = default;
 };
 
-// The first two and the last two characters of the stored text once its line
-// breaks are gone (all of it when shorter); what lies between is dropped.
+// Reading, CR LF, a lone CR and a lone LF each end a line, as other editors
+// save them; writing always ends lines with CR LF.
+
+// The first two and the last two characters of the stored text once every
+// line break is gone (all of it when shorter); what lies between is dropped.
 StoredTime parseTime(const QString &stored);
 
-// The non-empty lines, in file order, duplicates kept.
+// The non-empty lines, in file order, duplicates kept. A folder whose name
+// holds a line break comes back as two items.
 QStringList parseFavourites(const QString &text);
 // Each item followed by CR LF (the writer then adds the closing CR LF).
 QString formatFavourites(const QStringList &items);
 
-// The folder: the stored text without the line break the writer added.
+// The folder: the stored text without the one line break at its end, so a
+// folder whose name holds a line break comes back whole.
 QString parseLastFolder(const QString &text);
 
 class SettingsFolder

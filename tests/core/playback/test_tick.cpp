@@ -46,7 +46,9 @@ private Q_SLOTS:
         QTest::newRow("730") << QByteArray("730\r\n") << never;
         QTest::newRow("7") << QByteArray("7\r\n") << never;
         QTest::newRow("empty") << QByteArray("\r\n") << never;
-        QTest::newRow("0730 LF only") << QByteArray("0730\n") << never;
+        QTest::newRow("0730 LF only") << QByteArray("0730\n") << QStringList{"07:30"};
+        QTest::newRow("0730 CR only") << QByteArray("0730\r") << QStringList{"07:30"};
+        QTest::newRow("LF inside") << QByteArray("07\n30\n") << QStringList{"07:30"};
     }
     void storedTimeFiresAtItsMinute()
     {

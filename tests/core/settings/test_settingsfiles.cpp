@@ -99,9 +99,24 @@ private Q_SLOTS:
         QTest::newRow("empty") << QStringLiteral("\r\n") << ""
                                << ""
                                << ":";
+        // Other editors end lines with LF or CR alone; every kind of line
+        // break is removed wherever it stands.
         QTest::newRow("LF only") << QStringLiteral("0730\n") << "07"
-                                 << "0\n"
-                                 << "07:0\n";
+                                 << "30"
+                                 << "07:30";
+        QTest::newRow("CR only") << QStringLiteral("0730\r") << "07"
+                                 << "30"
+                                 << "07:30";
+        QTest::newRow("LF inside") << QStringLiteral("07\n30\n") << "07"
+                                   << "30"
+                                   << "07:30";
+        QTest::newRow("LF CR") << QStringLiteral("0730\n\r") << "07"
+                               << "30"
+                               << "07:30";
+        QTest::newRow("10,000 line breaks")
+            << QStringLiteral("0730") + QStringLiteral("\r\n\n\r").repeated(2500) << "07"
+            << "30"
+            << "07:30";
         QTest::newRow("CR LF inside") << QStringLiteral("07\r\n30\r\n") << "07"
                                       << "30"
                                       << "07:30";
@@ -125,13 +140,27 @@ private Q_SLOTS:
                  (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
         QCOMPARE(parseFavourites(QStringLiteral("\r\n\r\n\r\n")), QStringList());
         QCOMPARE(parseFavourites(QStringLiteral("/a\n/b\n")),
-                 QStringList{QStringLiteral("/a\n/b\n")});
+                 (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
+        QCOMPARE(parseFavourites(QStringLiteral("/a\r/b\r\n/c\n\r\n")),
+                 (QStringList{QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("/c")}));
         QCOMPARE(parseFavourites(QStringLiteral("/a\r\n/a\r\n")),
                  (QStringList{QStringLiteral("/a"), QStringLiteral("/a")}));
         QCOMPARE(parseFavourites(QStringLiteral(" /a \r\n")), QStringList{QStringLiteral(" /a ")});
         QCOMPARE(formatFavourites({}), QString());
         QCOMPARE(formatFavourites({QStringLiteral("/a"), QStringLiteral("/b")}),
                  QStringLiteral("/a\r\n/b\r\n"));
+    }
+
+    // One line break at the end goes, whichever kind; a name that holds a
+    // line break of its own keeps it, as the writer stored it.
+    void lastFolderFormat()
+    {
+        QCOMPARE(parseLastFolder(QStringLiteral("/x\r\n")), QStringLiteral("/x"));
+        QCOMPARE(parseLastFolder(QStringLiteral("/x\n")), QStringLiteral("/x"));
+        QCOMPARE(parseLastFolder(QStringLiteral("/x\r")), QStringLiteral("/x"));
+        QCOMPARE(parseLastFolder(QStringLiteral("/x")), QStringLiteral("/x"));
+        QCOMPARE(parseLastFolder(QStringLiteral("/a\nb\r\n")), QStringLiteral("/a\nb"));
+        QCOMPARE(parseLastFolder(QStringLiteral("/a\n\r\n")), QStringLiteral("/a\n"));
     }
 
     void unwritableProgramFolderFallsBackToTheUsersFolder()

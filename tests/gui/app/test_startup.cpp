@@ -61,7 +61,7 @@ private Q_SLOTS:
         QStringList favourites;
         for (int i = 0; i < list->count(); ++i)
             favourites.append(list->item(i)->text());
-        QCOMPARE(favourites, (QStringList{"/x", "/y", "/x", "/z\n/w"}));
+        QCOMPARE(favourites, (QStringList{"/x", "/y", "/x", "/z", "/w"}));
         QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("07"));
         QCOMPARE(h.find<QComboBox>("Combo2")->currentText(), QStringLiteral("30"));
         QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QStringLiteral("07"));
@@ -97,6 +97,10 @@ private Q_SLOTS:
                            << "7";
         QTest::newRow("empty") << QByteArray("\r\n") << ""
                                << "";
+        QTest::newRow("LF") << QByteArray("0730\n") << "07"
+                            << "30";
+        QTest::newRow("CR") << QByteArray("0730\r") << "07"
+                            << "30";
     }
 
     void timesAreReadByPosition()
@@ -110,6 +114,28 @@ private Q_SLOTS:
         QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), hour);
         QCOMPARE(h.find<QComboBox>("Combo4")->currentText(), minute);
         QCOMPARE(h.setting("playtime.ini"), stored);
+    }
+
+    // Files another editor saved with LF or CR line ends are restored as
+    // chimebox's own; the close writes them back with CR LF.
+    void filesWithOtherLineEndsAreRestored()
+    {
+        FormHarness h;
+        const QString folder = h.makeFolder(QStringLiteral("lf"), {"a.mp3"});
+        h.putSetting("chimeboxfl.ini", "/a\n/b\r/c\n\n");
+        h.putSetting("stoptime.ini", "2215\n");
+        h.putSetting("chimebox.ini", folder.toUtf8() + "\n");
+        h.load();
+        QListWidget *list = h.find<QListWidget>("List1");
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(2)->text(), QStringLiteral("/c"));
+        QCOMPARE(h.find<QComboBox>("Combo2")->currentText(), QStringLiteral("15"));
+        QCOMPARE(h.find<FileList>("File1")->path(), folder);
+
+        h.form->close();
+        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/a\r\n/b\r\n/c\r\n\r\n"));
+        QCOMPARE(h.setting("chimebox.ini"), folder.toUtf8() + "\r\n");
+        QCOMPARE(h.setting("stoptime.ini"), QByteArray("2215\n"));
     }
 
     void timeAndSwitchAreIndependent()
