@@ -115,7 +115,7 @@ void SettingsFolder::writeLastFolder(const QString &folder) const
 
 QString SettingsFolder::read(SettingsFile file) const
 {
-    return textfile::ReadFile(path(file));
+    return textfile::ReadFile(path(file), {kMaxSettingsBytes, kMaxLineBytes});
 }
 
 void SettingsFolder::write(SettingsFile file, const QString &text) const

@@ -20,6 +20,14 @@ enum class SettingsFile {
 // The file's name with its leading separator, e.g. "/stoper.ini".
 QString fileName(SettingsFile file);
 
+// Other programs can leave anything in these files, and the tick reads the
+// time files every second. Favourites of a few thousand folders fit in 64 KiB;
+// a larger file is refused unread.
+inline constexpr qsizetype kMaxSettingsBytes = 64 * 1024;
+// PATH_MAX on Linux: a longer line names no folder the system could open, so
+// it is no setting, only a cost to the window that would show it.
+inline constexpr qsizetype kMaxLineBytes = 4096;
+
 // A stored time as the pickers show it: the hour text and the minute text,
 // each at most two characters, taken by position from the stored text.
 struct StoredTime
@@ -68,6 +76,8 @@ public:
     // Deletes the file when it is present; nothing when it is not.
     void removeIfPresent(SettingsFile file) const;
 
+    // Each reader refuses a file over kMaxSettingsBytes or with a line over
+    // kMaxLineBytes; whatever the file holds, only Failure is thrown.
     StoredTime readTime(SettingsFile timeFile) const;
     // The hour text directly followed by the minute text, nothing trimmed.
     void writeTime(SettingsFile timeFile, const QString &hour, const QString &minute) const;

@@ -138,6 +138,31 @@ private Q_SLOTS:
         QCOMPARE(h.setting("stoptime.ini"), QByteArray("2215\n"));
     }
 
+    // One line of 10 MB is no list of folders: it is refused at once, in the
+    // one report, the rest is restored, "＞" widens the window, and the file
+    // is left as it was at the close.
+    void aHugeFavouritesFileIsRefusedAndKept()
+    {
+        FormHarness h;
+        const QByteArray huge = QByteArray(10'000'000, 'x') + "\r\n\r\n";
+        h.putSetting("chimeboxfl.ini", huge);
+        h.putSetting("stoptime.ini", "2215\r\n");
+        h.putSetting("stoper.ini", "\r\n");
+        QVERIFY(h.loadAndShow());
+        QTRY_COMPARE(h.messages.failures.size(), 1);
+        QVERIFY(h.messages.failures.first().contains(h.settingsPath("chimeboxfl.ini")));
+        QCOMPARE(h.find<QListWidget>("List1")->count(), 0);
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("22"));
+
+        h.click("Command2");
+        QCOMPARE(h.form->widthTwips(), 13575.0f);
+        h.form->close();
+        QCOMPARE(h.setting("chimeboxfl.ini"), huge);
+        QCOMPARE(h.messages.failures.size(), 1);
+        QCOMPARE(h.messages.messages, QStringList());
+    }
+
     void timeAndSwitchAreIndependent()
     {
         FormHarness h;
