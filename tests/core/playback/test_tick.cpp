@@ -389,6 +389,24 @@ private Q_SLOTS:
         r.run();
         QCOMPARE(r.stopPresses, 1);
     }
+
+    // Whatever a tick meets, even an exception of no known type, ends that
+    // tick only: it is reported once and the next ticks run.
+    void anyExceptionEndsTheTickAndIsReportedOnce()
+    {
+        Rig &r = *rig;
+        r.player.onStateRead = [] { throw 42; };
+        for (int i = 0; i < 3; ++i) {
+            const TickResult result = r.run();
+            QVERIFY(!result.stopPressed && !result.alarmFired && !result.requestConsumed);
+        }
+        QCOMPARE(r.reported.size(), 1);
+        QVERIFY(!r.reported.first().isEmpty());
+        r.player.onStateRead = nullptr;
+        r.playAt("0730\r\n");
+        r.clock.set(QTime(7, 30));
+        QVERIFY(r.run().alarmFired);
+    }
 };
 
 CHIMEBOX_TEST_MAIN(TestTick)
