@@ -210,11 +210,17 @@ private Q_SLOTS:
         QCOMPARE(h.messages.messages + h.messages.failures, QStringList());
     }
 
+    // The other settings are restored, both timers included, and the close
+    // writes the folder shown but leaves the favourites file as it is: the
+    // empty list the window shows is not what it holds.
     void anUnreadableFavouritesFileIsReportedAndTheRestRestored()
     {
         FormHarness h;
         const QString folder = h.makeFolder(QStringLiteral("last"), {"a.mp3"});
+        const QString other = h.makeFolder(QStringLiteral("other"));
         h.putSetting("chimeboxfl.ini", "/a\r\n\r\n");
+        h.putSetting("stoptime.ini", "2215\r\n");
+        h.putSetting("stoper.ini", "\r\n");
         h.putSetting("playtime.ini", "0645\r\n");
         h.putSetting("player.ini", "\r\n");
         h.putSetting("chimebox.ini", folder.toUtf8() + "\r\n");
@@ -227,6 +233,9 @@ private Q_SLOTS:
         QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QStringLiteral("06"));
         QCOMPARE(h.find<QComboBox>("Combo4")->currentText(), QStringLiteral("45"));
         QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Checked);
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("22"));
+        QCOMPARE(h.find<QComboBox>("Combo2")->currentText(), QStringLiteral("15"));
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
         QCOMPARE(h.find<FileList>("File1")->path(), folder);
         QCOMPARE(items(h.find<QComboBox>("Combo3")).size(), 24);
 
@@ -243,6 +252,13 @@ private Q_SLOTS:
         // The pickers save again.
         QTest::keyClicks(h.find<QComboBox>("Combo4")->lineEdit(), QStringLiteral("0"));
         QCOMPARE(h.setting("playtime.ini"), QByteArray("06450\r\n"));
+
+        h.find<FileList>("File1")->setPath(other);
+        h.form->close();
+        QCOMPARE(h.setting("chimebox.ini"), other.toUtf8() + "\r\n");
+        QVERIFY(QFile::setPermissions(h.settingsPath("chimeboxfl.ini"), QFileDevice::ReadOwner));
+        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/a\r\n\r\n"));
+        QCOMPARE(h.messages.messages, QStringList());
     }
 
     void aReadOnlyStopMarkerLeavesTheTimerOnAndStartupGoesOn()
