@@ -72,6 +72,9 @@ TickResult PlaybackSession::tick()
         reportTickFailure(failure.message());
     } catch (const std::exception &error) {
         reportTickFailure(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        // The tick runs every second for weeks: nothing may end the program.
+        reportTickFailure(QStringLiteral("原因不明のエラーが発生しました。"));
     }
     return {};
 }
