@@ -2,9 +2,12 @@
 #include "app/Form1.h"
 #include "app/QtMessageSink.h"
 #include "app/QuitSignals.h"
+#include "app/SingleInstance.h"
+#include "app/StandardError.h"
 #include "browse/FileManager.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
+#include "settings/Leftovers.h"
 #include "settings/SettingsLocation.h"
 
 #include <QApplication>
@@ -16,9 +19,25 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("chimebox"));
 
+    const QString settingsFolder = settings::settingsFolderForThisProcess();
+    app::QtMessageSink messages;
+    // Bringing the first window to the front would need a local socket, and
+    // so QtNetwork loaded at every start: a message costs nothing.
+    app::SingleInstance instance(settingsFolder);
+    const app::SingleInstance::Claim claim = instance.claim();
+    if (claim == app::SingleInstance::Claim::HeldElsewhere) {
+        const QString text = QStringLiteral("chimebox はすでに起動しています。");
+        app::printToStandardError(text);
+        messages.showMessage(text);
+        return 0;
+    }
+    // Where no lock can be made the folder cannot be written either: nothing
+    // there is left over from this program's writes.
+    if (claim == app::SingleInstance::Claim::Held)
+        settings::removeLeftoverTemporaries(settingsFolder);
+
     playback::MpvPlayer player;
     scheduler::SystemClock clock;
-    app::QtMessageSink messages;
     browse::DesktopFileManager fileManager;
 
     app::Form1 form({player,
@@ -26,7 +45,7 @@ int main(int argc, char *argv[])
                      clock,
                      messages,
                      fileManager,
-                     settings::settingsFolderForThisProcess(),
+                     settingsFolder,
                      {}});
     messages.setParentWindow(&form);
     // Before start-up: a signal that comes while it runs waits for the event
