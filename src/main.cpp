@@ -1,7 +1,9 @@
 #include "MpvPlayer.h"
 #include "app/Form1.h"
+#include "app/NoDisplay.h"
 #include "app/QtMessageSink.h"
 #include "app/QuitSignals.h"
+#include "app/SaveOnExit.h"
 #include "app/SingleInstance.h"
 #include "app/StandardError.h"
 #include "browse/FileManager.h"
@@ -16,11 +18,13 @@ using namespace chimebox;
 
 int main(int argc, char *argv[])
 {
+    app::NoDisplayReport noDisplay;
     QApplication application(argc, argv);
+    noDisplay.finish();
     QApplication::setApplicationName(QStringLiteral("chimebox"));
 
     const QString settingsFolder = settings::settingsFolderForThisProcess();
-    app::QtMessageSink messages;
+    app::QtMessageSink boxes;
     // Bringing the first window to the front would need a local socket, and
     // so QtNetwork loaded at every start: a message costs nothing.
     app::SingleInstance instance(settingsFolder);
@@ -28,7 +32,7 @@ int main(int argc, char *argv[])
     if (claim == app::SingleInstance::Claim::HeldElsewhere) {
         const QString text = QStringLiteral("chimebox はすでに起動しています。");
         app::printToStandardError(text);
-        messages.showMessage(text);
+        boxes.showMessage(text);
         return 0;
     }
     // Where no lock can be made the folder cannot be written either: nothing
@@ -38,6 +42,7 @@ int main(int argc, char *argv[])
 
     playback::MpvPlayer player;
     scheduler::SystemClock clock;
+    app::StandardErrorFallback messages(boxes);
     browse::DesktopFileManager fileManager;
 
     app::Form1 form({player,
@@ -47,11 +52,13 @@ int main(int argc, char *argv[])
                      fileManager,
                      settingsFolder,
                      {}});
-    messages.setParentWindow(&form);
+    boxes.setParentWindow(&form);
     // Before start-up: a signal that comes while it runs waits for the event
     // loop, and then saves what start-up restored.
     app::QuitSignals quitSignals(form);
     form.Form_Load();
+    // From here on the window holds settings that an exit must not lose.
+    app::SaveOnExit saveOnExit(form, messages);
     form.show();
 
     return application.exec();

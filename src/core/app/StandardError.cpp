@@ -13,4 +13,20 @@ void printToStandardError(const QString &text)
     std::fflush(stderr);
 }
 
+void StandardErrorFallback::showMessage(const QString &text)
+{
+    if (boxesGone_)
+        printToStandardError(text);
+    else
+        boxes_.showMessage(text);
+}
+
+void StandardErrorFallback::showFailure(const QString &text)
+{
+    if (boxesGone_)
+        printToStandardError(text);
+    else
+        boxes_.showFailure(text);
+}
+
 } // namespace chimebox::app
