@@ -14,7 +14,15 @@ SingleInstance::Claim SingleInstance::claim()
 {
     if (lock_.tryLock(0))
         return Claim::Held;
-    return lock_.error() == QLockFile::LockFailedError ? Claim::HeldElsewhere : Claim::Unavailable;
+    if (lock_.error() != QLockFile::LockFailedError)
+        return Claim::Unavailable;
+    // A file that names no process (a crash right after it was made left it
+    // empty) is no program's lock. A program still starting holds it locked,
+    // so the removal fails then.
+    if (!lock_.getLockInfo(nullptr, nullptr, nullptr) && lock_.removeStaleLockFile() &&
+        lock_.tryLock(0))
+        return Claim::Held;
+    return Claim::HeldElsewhere;
 }
 
 } // namespace chimebox::app

@@ -30,6 +30,28 @@ private Q_SLOTS:
         QCOMPARE(SingleInstance(dir.path()).claim(), Claim::Held);
     }
 
+    // A crash right after the lock file was made leaves it empty, or a disk
+    // error garbles it: it names no program, so it holds nothing.
+    void aLockFileThatNamesNoProgramHoldsNothing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbled") << QByteArray("\0\0\0\0\n\xff");
+    }
+
+    void aLockFileThatNamesNoProgramHoldsNothing()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        QFile lock(dir.filePath(QLatin1String(SingleInstance::kLockFileName)));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(bytes);
+        lock.close();
+        SingleInstance instance(dir.path());
+        QCOMPARE(instance.claim(), Claim::Held);
+        QCOMPARE(SingleInstance(dir.path()).claim(), Claim::HeldElsewhere);
+    }
+
     void aFolderThatCannotBeWrittenHasNoLock()
     {
         QTemporaryDir dir;
