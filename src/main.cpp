@@ -1,4 +1,5 @@
-#include "MpvPlayer.h"
+#include "EnginePlayer.h"
+#include "MpvController.h"
 #include "app/Form1.h"
 #include "app/NoDisplay.h"
 #include "app/QtMessageSink.h"
@@ -40,7 +41,8 @@ int main(int argc, char *argv[])
     if (claim == app::SingleInstance::Claim::Held)
         settings::removeLeftoverTemporaries(settingsFolder);
 
-    playback::MpvPlayer player;
+    playback::MpvController engine;
+    playback::EnginePlayer player(engine);
     scheduler::SystemClock clock;
     app::StandardErrorFallback messages(boxes);
     browse::DesktopFileManager fileManager;
