@@ -14,6 +14,9 @@ namespace chimebox::playback {
 namespace {
 
 constexpr int kPositionUpdateMs = 250;
+// How far a file must get before it counts as having sounded: a few samples
+// of a truncated file move the position a fraction of a millisecond.
+constexpr double kSoundedSeconds = 0.01;
 
 } // namespace
 
@@ -42,8 +45,10 @@ EnginePlayer::~EnginePlayer() = default;
 void EnginePlayer::fileLoaded()
 {
     // The engine's fileLoaded belongs to the file whose fileStarted came last.
-    if (startingId_ == entryId_ && entryId_ >= 0)
-        setState(paused_ ? Paused : Playing);
+    if (startingId_ != entryId_ || entryId_ < 0)
+        return;
+    opened_ = true;
+    setState(paused_ ? Paused : Playing);
 }
 
 void EnginePlayer::fileEnded(const FileEnd &end)
@@ -55,6 +60,16 @@ void EnginePlayer::fileEnded(const FileEnd &end)
     const quint64 generation = generation_;
     switch (end.reason) {
     case EndReason::EndOfFile:
+        if (!heard_) {
+            // Only a header, or nothing the decoder could use: counted like a
+            // file that cannot be played, so a folder of such files does not
+            // go round for ever in silence.
+            setState(Stopped);
+            if (generation == generation_)
+                Q_EMIT playbackFailed(
+                    QStringLiteral("「%1」からは音が出ませんでした").arg(currentName_), false);
+            break;
+        }
         // Listeners advance to the next file only on exactly this order.
         for (int state : {MediaEnded, Transitioning, Stopped}) {
             setState(state);
@@ -111,6 +126,8 @@ void EnginePlayer::engineShutDown()
 
 void EnginePlayer::enginePosition(double seconds)
 {
+    if (opened_ && seconds >= kSoundedSeconds)
+        heard_ = true;
     // Follows the clock many times a second; the bar needs a few.
     position_ = seconds;
     if (!positionThrottle_.isActive())
@@ -177,6 +194,8 @@ void EnginePlayer::load(const Source &source)
     }
     engine_.setPause(false);
     paused_ = false;
+    opened_ = false;
+    heard_ = false;
     const LoadResult loaded = engine_.loadFile(source.target, source.name);
 
     current_ = source;

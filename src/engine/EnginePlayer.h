@@ -79,6 +79,11 @@ private:
     quint64 generation_ = 0;
 
     bool paused_ = false;
+    // The current file has opened, and its position has moved on from the
+    // start: sound came out. A file that ends without either made none, whatever its
+    // header claimed.
+    bool opened_ = false;
+    bool heard_ = false;
     double position_ = 0;
     double duration_ = 0;
     int volume_ = 50;

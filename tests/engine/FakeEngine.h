@@ -40,11 +40,12 @@ public:
     void setVolume(int volume) override { calls.append(QStringLiteral("volume:%1").arg(volume)); }
     void setMute(bool muted) override { calls.append(QStringLiteral("mute:%1").arg(muted)); }
 
-    // The news of a file that opens and sounds.
+    // The news of a file that opens and sounds: its position moves on.
     void opens(qint64 entryId)
     {
         Q_EMIT fileStarted(entryId);
         Q_EMIT fileLoaded();
+        Q_EMIT positionChanged(0.02);
     }
     void ends(qint64 entryId, EndReason reason, const QString &error = {})
     {

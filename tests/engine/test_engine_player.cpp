@@ -55,6 +55,31 @@ private Q_SLOTS:
         QCOMPARE(player.position(), 0.0);
     }
 
+    // A file that opens but whose position never moves (a header and no
+    // samples) ends as a failure, not as an end that leads on to the next file.
+    void aFileThatEndsWithoutSoundFailed()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        Q_EMIT engine.fileStarted(1);
+        Q_EMIT engine.fileLoaded();
+        Q_EMIT engine.positionChanged(0);
+        engine.ends(1, EndReason::EndOfFile);
+        QCOMPARE(story.lines,
+                 QStringList({"9", "3", "1", "failed:0:「a.mp3」からは音が出ませんでした"}));
+
+        // Positions of the file before do not count for the next one.
+        story.lines.clear();
+        player.setURL(b_);
+        Q_EMIT engine.positionChanged(7);
+        Q_EMIT engine.fileStarted(2);
+        Q_EMIT engine.fileLoaded();
+        engine.ends(2, EndReason::EndOfFile);
+        QCOMPARE(story.lines.last(), QStringLiteral("failed:0:「b.wav」からは音が出ませんでした"));
+    }
+
     void newsOfAReplacedFileIsIgnored()
     {
         FakeEngine engine;
