@@ -3,8 +3,9 @@
 // PulseAudio daemon whose null sink is recorded. Run it through
 // with-pulseaudio.sh.
 
+#include "EnginePlayer.h"
 #include "MonitorRecorder.h"
-#include "MpvPlayer.h"
+#include "MpvController.h"
 #include "NativeName.h"
 #include "ToneWav.h"
 #include "app/Form1.h"
@@ -74,7 +75,7 @@ struct PlayerLog : QObject
     QString states;
     int previousState = playback::Undefined;
 
-    PlayerLog(playback::MpvPlayer &player, const MonitorRecorder &recorder)
+    PlayerLog(playback::EnginePlayer &player, const MonitorRecorder &recorder)
     {
         connect(&player, &playback::MediaPlayer::StatusChange, this, [&, this] {
             const int state = player.playState();
@@ -147,8 +148,9 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
 
     // Wired as the program wires itself, with message boxes and the file
     // manager faked so nothing blocks.
-    playback::MpvPlayer player;
-    player.start();
+    playback::MpvController engine;
+    engine.start();
+    playback::EnginePlayer player(engine);
     scheduler::SystemClock clock;
     FakeMessageSink messages;
     FakeFileManager fileManager;
@@ -262,7 +264,8 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
 
     // The window's clock says the alarm minute; its real timer ticks.
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
-    playback::MpvPlayer player;
+    playback::MpvController engine;
+    playback::EnginePlayer player(engine);
     FakeMessageSink messages;
     FakeFileManager fileManager;
     app::Form1 form({player,
