@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -14,40 +15,58 @@ using settings::SettingsFile;
 
 namespace {
 
-void put(const QString &path, const std::uint8_t *data, std::size_t size)
+void put(const QString &path, const QByteArray &content)
 {
     std::ofstream out(nativename::toPath(path), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char *>(data), std::streamsize(size));
+    out.write(content.constData(), std::streamsize(content.size()));
     FUZZ_REQUIRE(out.good());
+}
+
+// The longest line in bytes, without its break; CR and LF each end a line.
+qsizetype longestLine(const QByteArray &content)
+{
+    qsizetype longest = 0;
+    qsizetype current = 0;
+    for (const char c : content) {
+        current = (c == '\r' || c == '\n') ? 0 : current + 1;
+        longest = std::max(longest, current);
+    }
+    return longest;
 }
 
 } // namespace
 
-// Far below any bound a reader may set on a file's size or a line's length:
-// such a file is always read.
-constexpr std::size_t kAlwaysRead = 200;
-
 // The settings files as the program reads them, from disk, with any bytes in
-// them: a read either gives what the text parsers make of the whole content or
-// refuses a large file with the program's own failure. Anything else thrown
-// escapes and ends the run.
+// them: a read gives what the text parsers make of the whole content when the
+// file keeps within the bounds, and is refused with the program's own failure
+// when it does not. Anything else thrown escapes and ends the run.
+//
+// The first byte says how many times (1 to 64) the rest is written, so a small
+// input reaches the bound on the file's size.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     static const QTemporaryDir dir;
     static const settings::SettingsFolder folder(dir.path());
     FUZZ_REQUIRE(dir.isValid());
+    if (size == 0)
+        return 0;
 
-    const QString text =
-        nativename::decode(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    const QByteArray content =
+        QByteArray(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1))
+            .repeated(data[0] % 64 + 1);
+    const QString text = nativename::decode(content);
     for (const SettingsFile file :
          {SettingsFile::StopTime, SettingsFile::Favourites, SettingsFile::LastFolder})
-        put(folder.path(file), data, size);
+        put(folder.path(file), content);
 
-    const auto readsAsParsed = [size](const auto &read, const auto &parsed) {
+    const bool withinBounds = content.size() <= settings::kMaxSettingsBytes &&
+                              longestLine(content) <= settings::kMaxLineBytes;
+    const auto readsAsParsed = [withinBounds](const auto &read, const auto &parsed) {
         try {
             FUZZ_REQUIRE(read() == parsed);
+            FUZZ_REQUIRE(withinBounds);
         } catch (const Failure &) {
-            FUZZ_REQUIRE(size >= kAlwaysRead);
+            FUZZ_REQUIRE(!withinBounds);
         }
     };
     readsAsParsed([] { return folder.readTime(SettingsFile::StopTime); },
