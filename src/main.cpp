@@ -23,6 +23,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     noDisplay.finish();
     QApplication::setApplicationName(QStringLiteral("chimebox"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.chimebox.Chimebox"));
 
     const QString settingsFolder = settings::settingsFolderForThisProcess();
     app::QtMessageSink boxes;
