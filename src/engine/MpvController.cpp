@@ -47,6 +47,19 @@ const MpvLibrary &mpv()
     return MpvLibrary::get();
 }
 
+// On Linux mpv would otherwise also try JACK and SDL once the sound servers
+// and ALSA fail, and SDL's audio keeps memory it never frees; PulseAudio comes
+// first because PipeWire desktops serve it too, and probing PipeWire's own
+// client first costs time on every file where only PulseAudio runs.
+QByteArray defaultAudioOutputs()
+{
+#if defined(Q_OS_LINUX)
+    return QByteArrayLiteral("pulse,pipewire,alsa");
+#else
+    return {};
+#endif
+}
+
 QString mpvError(int code)
 {
     return QString::fromUtf8(mpv().errorString(code));
@@ -114,6 +127,8 @@ void MpvController::start()
     };
     if (!options_.audioOutput.isEmpty())
         settings.emplace_back("ao", options_.audioOutput.toUtf8());
+    else if (const QByteArray outputs = defaultAudioOutputs(); !outputs.isEmpty())
+        settings.emplace_back("ao", outputs);
     for (const auto &[name, value] : settings) {
         const int rc = mpv().setOptionString(handle, name, value.constData());
         if (rc < 0) {

@@ -20,7 +20,8 @@ class MpvController final : public PlaybackEngine
 public:
     struct Options
     {
-        // mpv's audio output driver; empty leaves mpv's own choice.
+        // mpv's audio output drivers, first that opens wins; empty picks the
+        // platform's usual ones.
         QString audioOutput;
     };
 
