@@ -1,10 +1,16 @@
-#include "MpvPlayer.h"
+#include "EnginePlayer.h"
+#include "MpvController.h"
 #include "app/Form1.h"
+#include "app/NoDisplay.h"
 #include "app/QtMessageSink.h"
 #include "app/QuitSignals.h"
+#include "app/SaveOnExit.h"
+#include "app/SingleInstance.h"
+#include "app/StandardError.h"
 #include "browse/FileManager.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
+#include "settings/Leftovers.h"
 #include "settings/SettingsLocation.h"
 
 #include <QApplication>
@@ -13,12 +19,34 @@ using namespace chimebox;
 
 int main(int argc, char *argv[])
 {
+    app::NoDisplayReport noDisplay;
     QApplication application(argc, argv);
+    noDisplay.finish();
     QApplication::setApplicationName(QStringLiteral("chimebox"));
+    // Lets the desktop match the window to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.chimebox.Chimebox"));
 
-    playback::MpvPlayer player;
+    const QString settingsFolder = settings::settingsFolderForThisProcess();
+    app::QtMessageSink boxes;
+    // Bringing the first window to the front would need a local socket, and
+    // so QtNetwork loaded at every start: a message costs nothing.
+    app::SingleInstance instance(settingsFolder);
+    const app::SingleInstance::Claim claim = instance.claim();
+    if (claim == app::SingleInstance::Claim::HeldElsewhere) {
+        const QString text = QStringLiteral("chimebox はすでに起動しています。");
+        app::printToStandardError(text);
+        boxes.showMessage(text);
+        return 0;
+    }
+    // Where no lock can be made the folder cannot be written either: nothing
+    // there is left over from this program's writes.
+    if (claim == app::SingleInstance::Claim::Held)
+        settings::removeLeftoverTemporaries(settingsFolder);
+
+    playback::MpvController engine;
+    playback::EnginePlayer player(engine);
     scheduler::SystemClock clock;
-    app::QtMessageSink messages;
+    app::StandardErrorFallback messages(boxes);
     browse::DesktopFileManager fileManager;
 
     app::Form1 form({player,
@@ -26,13 +54,15 @@ int main(int argc, char *argv[])
                      clock,
                      messages,
                      fileManager,
-                     settings::settingsFolderForThisProcess(),
+                     settingsFolder,
                      {}});
-    messages.setParentWindow(&form);
+    boxes.setParentWindow(&form);
     // Before start-up: a signal that comes while it runs waits for the event
     // loop, and then saves what start-up restored.
     app::QuitSignals quitSignals(form);
     form.Form_Load();
+    // From here on the window holds settings that an exit must not lose.
+    app::SaveOnExit saveOnExit(form, messages);
     form.show();
 
     return application.exec();

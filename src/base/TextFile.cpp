@@ -5,6 +5,7 @@
 #include "NativeName.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <fstream>
 #include <optional>
 #include <system_error>
@@ -62,6 +63,38 @@ Resolved resolveLinks(const fs::path &path, const QString &fileName)
     fail(QStringLiteral("リンク先がありません"), fileName);
 }
 
+// Reads at most one byte past the limit. The buffer starts at the size the
+// file reported and grows to the limit only for a file that holds more.
+QByteArray readBounded(std::ifstream &in, qsizetype reported, qsizetype limit,
+                       const QString &fileName)
+{
+    QByteArray bytes(reported + 1, Qt::Uninitialized);
+    in.read(bytes.data(), bytes.size());
+    qsizetype got = in.gcount();
+    if (got == bytes.size() && got <= limit) {
+        bytes.resize(limit + 1);
+        in.read(bytes.data() + got, bytes.size() - got);
+        got += in.gcount();
+    }
+    if (in.bad())
+        fail(QStringLiteral("ファイルを読めません"), fileName);
+    if (got > limit)
+        fail(QStringLiteral("ファイルが大きすぎます"), fileName);
+    bytes.truncate(got);
+    return bytes;
+}
+
+qsizetype longestLine(const QByteArray &bytes)
+{
+    qsizetype longest = 0;
+    qsizetype length = 0;
+    for (const char c : bytes) {
+        length = (c == '\r' || c == '\n') ? 0 : length + 1;
+        longest = std::max(longest, length);
+    }
+    return longest;
+}
+
 void refuseUnwritable(const fs::file_status &st, const QString &fileName)
 {
     if (fs::is_directory(st))
@@ -72,21 +105,23 @@ void refuseUnwritable(const fs::file_status &st, const QString &fileName)
 
 } // namespace
 
-QString ReadFile(const QString &FileName)
+QString ReadFile(const QString &FileName, const ReadLimits &Limits)
 {
     const fs::path path = nativename::toPath(FileName);
     std::error_code ec;
     if (!fs::is_regular_file(path, ec))
         fail(QStringLiteral("ファイルがありません"), FileName);
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec)
+        fail(QStringLiteral("ファイルを読めません"), FileName);
+    if (size > std::uintmax_t(Limits.fileBytes))
+        fail(QStringLiteral("ファイルが大きすぎます"), FileName);
     std::ifstream in(path, std::ios::binary);
     if (!in)
         fail(QStringLiteral("ファイルを開けません"), FileName);
-    const auto size = fs::file_size(path, ec);
-    if (ec)
-        fail(QStringLiteral("ファイルを読めません"), FileName);
-    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    if (size > 0 && !in.read(bytes.data(), std::streamsize(size)))
-        fail(QStringLiteral("ファイルを読めません"), FileName);
+    const QByteArray bytes = readBounded(in, qsizetype(size), Limits.fileBytes, FileName);
+    if (longestLine(bytes) > Limits.lineBytes)
+        fail(QStringLiteral("長すぎる行があります"), FileName);
     return nativename::decode(bytes);
 }
 

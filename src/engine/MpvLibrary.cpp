@@ -37,20 +37,27 @@ MpvLibrary load()
     resolve(library, api.commandAsync, "mpv_command_async");
     resolve(library, api.freeNodeContents, "mpv_free_node_contents");
     resolve(library, api.setWakeupCallback, "mpv_set_wakeup_callback");
+    resolve(library, api.requestLogMessages, "mpv_request_log_messages");
     resolve(library, api.waitEvent, "mpv_wait_event");
     resolve(library, api.errorString, "mpv_error_string");
     // Stays loaded for the life of the process: mpv's threads run its code.
     return api;
 }
 
+std::optional<MpvLibrary> loaded;
+
 } // namespace
 
 const MpvLibrary &MpvLibrary::get()
 {
-    static std::optional<MpvLibrary> loaded;
     if (!loaded)
         loaded = load();
     return *loaded;
+}
+
+bool MpvLibrary::isLoaded()
+{
+    return loaded.has_value();
 }
 
 } // namespace chimebox::playback

@@ -22,10 +22,14 @@ struct MpvLibrary
     decltype(&mpv_command_async) commandAsync;
     decltype(&mpv_free_node_contents) freeNodeContents;
     decltype(&mpv_set_wakeup_callback) setWakeupCallback;
+    decltype(&mpv_request_log_messages) requestLogMessages;
     decltype(&mpv_wait_event) waitEvent;
     decltype(&mpv_error_string) errorString;
 
     static const MpvLibrary &get();
+    // Whether get() has loaded the library in this process; a start that
+    // plays nothing leaves it false.
+    static bool isLoaded();
 };
 
 } // namespace chimebox::playback

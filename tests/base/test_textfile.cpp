@@ -2,6 +2,7 @@
 #include "NativeName.h"
 #include "TextFile.h"
 #include "support/TestMain.h"
+#include "support/Unreadable.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,7 @@
 
 using namespace chimebox;
 using textfile::AppendFile;
-using textfile::ReadFile;
+using textfile::ReadLimits;
 using textfile::WriteFile;
 
 namespace fs = std::filesystem;
@@ -57,6 +58,12 @@ QStringList snapshot(const fs::path &top)
     }
     entries.sort();
     return entries;
+}
+
+// Limits that no file written here comes near.
+QString ReadFile(const QString &path)
+{
+    return textfile::ReadFile(path, {1 << 20, 1 << 20});
 }
 
 // The message of the Failure that call throws; empty when it throws none.
@@ -151,6 +158,49 @@ private Q_SLOTS:
         putBytes(at(QStringLiteral("empty.ini")), {});
         QCOMPARE(ReadFile(at(QStringLiteral("empty.ini"))), QString());
     }
+
+    void readRefusesWhatIsOverItsLimits_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("refusal");
+        const QByteArray line(10, 'x');
+        QTest::newRow("at both limits") << (line + "\r\n").repeated(8) + "abcd" << QString();
+        QTest::newRow("CR and LF alone end lines") << line + '\r' + line + '\n' + line << QString();
+        QTest::newRow("a byte over the file limit")
+            << (line + "\r\n").repeated(8) + "abcde" << QStringLiteral("ファイルが大きすぎます");
+        QTest::newRow("a byte over the line limit")
+            << line + "\r\nx" + line << QStringLiteral("長すぎる行があります");
+        QTest::newRow("the last line, without a line break")
+            << line + "\n" + line + 'x' << QStringLiteral("長すぎる行があります");
+    }
+
+    void readRefusesWhatIsOverItsLimits()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, refusal);
+        const QString file = at(QStringLiteral("limited.ini"));
+        putBytes(file, bytes);
+        const ReadLimits limits{100, 10};
+        if (refusal.isEmpty()) {
+            QCOMPARE(textfile::ReadFile(file, limits), QString::fromLatin1(bytes));
+            return;
+        }
+        QCOMPARE(failureOf([&] { textfile::ReadFile(file, limits); }),
+                 refusal + QStringLiteral(": ") + file);
+    }
+
+#ifdef Q_OS_LINUX
+    // Files under /proc say their size is 0 whatever they hold: what is read
+    // counts, and the limit still holds.
+    void aFileHoldingMoreThanItsSizeSays()
+    {
+        const QString status = QStringLiteral("/proc/self/status");
+        QCOMPARE(fs::file_size(nativename::toPath(status)), 0u);
+        QVERIFY(textfile::ReadFile(status, {64 * 1024, 4096}).startsWith(QStringLiteral("Name:")));
+        const auto readStatus = [&] { textfile::ReadFile(status, {100, 4096}); };
+        QCOMPARE(failureOf(readStatus), QStringLiteral("ファイルが大きすぎます: ") + status);
+    }
+#endif
 
     // A settings file linked into another folder (a synced one, say) stays a
     // link: the write lands on the file at the end of the chain, and its temp
@@ -269,6 +319,22 @@ private Q_SLOTS:
         AppendFile(file, QStringLiteral("a"));
         AppendFile(file, QStringLiteral("b"));
         QCOMPARE(bytesOf(file), QByteArray("a\r\nb\r\n"));
+    }
+
+    // The size is checked before the file is opened: one too large is refused
+    // for its size even when it could not be opened at all. Last, because
+    // making a file unreadable to root changes the rest of this process.
+    void theSizeIsCheckedBeforeTheFileIsOpened()
+    {
+        const QString file = at(QStringLiteral("locked.ini"));
+        putBytes(file, QByteArray(200, 'x'));
+        if (!makeUnreadable(file))
+            QSKIP("this process reads files whatever their mode");
+        const auto readWithin = [&](qsizetype limit) {
+            return failureOf([&] { textfile::ReadFile(file, {limit, 1000}); });
+        };
+        QCOMPARE(readWithin(100), QStringLiteral("ファイルが大きすぎます: ") + file);
+        QCOMPARE(readWithin(1000), QStringLiteral("ファイルを開けません: ") + file);
     }
 };
 

@@ -3,8 +3,9 @@
 // PulseAudio daemon whose null sink is recorded. Run it through
 // with-pulseaudio.sh.
 
+#include "EnginePlayer.h"
 #include "MonitorRecorder.h"
-#include "MpvPlayer.h"
+#include "MpvController.h"
 #include "NativeName.h"
 #include "ToneWav.h"
 #include "app/Form1.h"
@@ -17,7 +18,9 @@
 #include "scheduler/Clock.h"
 #include "support/TestMain.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -74,7 +77,7 @@ struct PlayerLog : QObject
     QString states;
     int previousState = playback::Undefined;
 
-    PlayerLog(playback::MpvPlayer &player, const MonitorRecorder &recorder)
+    PlayerLog(playback::EnginePlayer &player, const MonitorRecorder &recorder)
     {
         connect(&player, &playback::MediaPlayer::StatusChange, this, [&, this] {
             const int state = player.playState();
@@ -99,6 +102,8 @@ private Q_SLOTS:
     void initTestCase();
     void clickPlaysTheFolderOverAndOverUntilStopped();
     void anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn();
+    // Last: it takes the sound server, and the recorder with it, away.
+    void aSoundServerThatDiesAndComesBack();
 
 private:
     // Waits until the tone of hz sounds after the given load; start receives
@@ -147,8 +152,9 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
 
     // Wired as the program wires itself, with message boxes and the file
     // manager faked so nothing blocks.
-    playback::MpvPlayer player;
-    player.start();
+    playback::MpvController engine;
+    engine.start();
+    playback::EnginePlayer player(engine);
     scheduler::SystemClock clock;
     FakeMessageSink messages;
     FakeFileManager fileManager;
@@ -262,7 +268,8 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
 
     // The window's clock says the alarm minute; its real timer ticks.
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
-    playback::MpvPlayer player;
+    playback::MpvController engine;
+    playback::EnginePlayer player(engine);
     FakeMessageSink messages;
     FakeFileManager fileManager;
     app::Form1 form({player,
@@ -316,6 +323,98 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
              qPrintable(logText.right(2000)));
     QVERIFY2(!logText.contains(QStringLiteral("kicking client"), Qt::CaseInsensitive),
              qPrintable(logText.right(2000)));
+    QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+}
+
+void TestRealSound::aSoundServerThatDiesAndComesBack()
+{
+    const QString restart = qEnvironmentVariable("CHIMEBOX_PULSE_START");
+    QVERIFY2(!restart.isEmpty(), "run this test through tests/e2e/with-pulseaudio.sh");
+    const QString pidFile = qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/pulse/pid");
+    QTemporaryDir settingsDir;
+    QTemporaryDir musicDir;
+    QVERIFY(settingsDir.isValid() && musicDir.isValid());
+    const QString low = QStringLiteral("a-low.wav");
+    const QString high = QStringLiteral("b-high.wav");
+    writeBytes(musicDir.filePath(low), playback::toneWav(kLowHz, 8000));
+    writeBytes(musicDir.filePath(high), playback::toneWav(kHighHz, 3000));
+    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+               nativename::encode(musicDir.path()) + "\r\n");
+
+    playback::MpvController engine;
+    playback::EnginePlayer player(engine);
+    scheduler::SystemClock clock;
+    FakeMessageSink messages;
+    FakeFileManager fileManager;
+    app::Form1 form({player,
+                     new playback::PlayerWidget(player),
+                     clock,
+                     messages,
+                     fileManager,
+                     settingsDir.path(),
+                     {}});
+    form.Form_Load();
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
+    QVERIFY(File1);
+    PlayerLog log(player, recorder);
+    story = [&] {
+        return QStringLiteral(" playState:%1; autoPlayState %2, ListIndex %3; %4")
+            .arg(log.states)
+            .arg(int(form.session().autoPlayState()))
+            .arg(File1->listIndex())
+            .arg(messages.failures.join(u' '));
+    };
+
+    File1->setListIndex(0);
+    form.File1_MouseUp();
+    QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 1; }, 3000), qPrintable(story()));
+    QVERIFY2(hearTone(log.loads[0], kLowHz), qPrintable(QStringLiteral("no tone;") + story()));
+
+    // The server goes away mid-file, as a crashed or restarted one does.
+    QFile pid(pidFile);
+    QVERIFY(pid.open(QIODevice::ReadOnly));
+    const qint64 serverPid = pid.readAll().trimmed().toLongLong();
+    QVERIFY(serverPid > 0);
+    QVERIFY(QProcess::execute(QStringLiteral("kill"),
+                              {QStringLiteral("-9"), QString::number(serverPid)}) == 0);
+    // The window carries on: its timer ticks and nothing hangs.
+    QElapsedTimer waited;
+    waited.start();
+    QTest::qWait(3000);
+    QVERIFY2(waited.elapsed() < 4500, "the window stalled without its sound server");
+    // The player says once that no sound can come out, and continuous play
+    // stops rather than running through the folder in silence.
+    QCOMPARE(player.playState(), int(playback::Stopped));
+    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(messages.failures.size(), 1);
+    QVERIFY2(messages.failures.first().startsWith(QStringLiteral("音声を出力できません")),
+             qPrintable(story()));
+
+    // It comes back; the next file the user picks plays on it.
+    QCOMPARE(QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), restart}), 0);
+    QVERIFY(QTest::qWaitFor(
+        [] {
+            QProcess pactl;
+            pactl.setStandardOutputFile(QProcess::nullDevice());
+            pactl.start(QStringLiteral("pactl"), {QStringLiteral("info")});
+            return pactl.waitForFinished(5000) && pactl.exitCode() == 0;
+        },
+        10000));
+    MonitorRecorder again;
+    QVERIFY2(again.start(qEnvironmentVariable("CHIMEBOX_MONITOR_SOURCE")),
+             qPrintable(again.error()));
+    QTRY_VERIFY_WITH_TIMEOUT(again.frameCount() > MonitorRecorder::framesIn(300), 5000);
+    const int loadsBefore = int(log.loads.size());
+    File1->setListIndex(1);
+    form.File1_MouseUp();
+    QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() > loadsBefore; }, 3000),
+             qPrintable(story()));
+    const qint64 window = MonitorRecorder::framesIn(100);
+    QVERIFY2(QTest::qWaitFor([&] { return again.toneFrom(0, kHighHz, window) >= 0; }, 5000),
+             qPrintable(QStringLiteral("no tone on the new server;") + story()));
+    QCOMPARE(messages.failures.size(), 1);
     QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 }
 

@@ -23,7 +23,8 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/chimebox-pulse.XXXXXX") || exit 1
 daemon_pid=
 
 cleanup() {
-    if [ -z "$daemon_pid" ] && [ -f "$tmp/run/pulse/pid" ]; then
+    # The pid file names the daemon running now: a test may have restarted it.
+    if [ -f "$tmp/run/pulse/pid" ]; then
         daemon_pid=$(cat "$tmp/run/pulse/pid" 2>/dev/null)
     fi
     if [ -n "$daemon_pid" ]; then
@@ -51,9 +52,11 @@ unset PULSE_SERVER PULSE_SINK PULSE_SOURCE
 # The daemon would otherwise look for a user session bus it does not need.
 unset DBUS_SESSION_BUS_ADDRESS
 
-if ! pulseaudio -D --system=false --exit-idle-time=-1 --disallow-exit -n \
-    --load=module-null-sink --load=module-native-protocol-unix \
-    --log-target=file:"$tmp/pulseaudio.log"; then
+# Also how a test starts the daemon again after it made it go away.
+CHIMEBOX_PULSE_START="pulseaudio -D --system=false --exit-idle-time=-1 --disallow-exit -n \
+--load=module-null-sink --load=module-native-protocol-unix --log-target=file:$tmp/pulseaudio.log"
+export CHIMEBOX_PULSE_START
+if ! sh -c "$CHIMEBOX_PULSE_START"; then
     echo "pulseaudio did not start:" >&2
     cat "$tmp/pulseaudio.log" >&2 2>/dev/null
     exit 1

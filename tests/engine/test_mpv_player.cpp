@@ -1,3 +1,4 @@
+#include "MpvLibrary.h"
 #include "support/PlayerFixtures.h"
 #include "support/TestMain.h"
 
@@ -6,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using chimebox::playback::MpvPlayer;
 using namespace chimebox::playback;
 using namespace playertest;
 
@@ -50,6 +50,40 @@ private Q_SLOTS:
         longWav_ = writeFile(QDir(dir_.path()), "long.wav", toneWav(440, 20000));
     }
 
+    // First of all, while nothing has played in this process yet.
+    void libmpvIsLoadedWhenTheFirstFilePlays()
+    {
+        QVERIFY(!MpvLibrary::isLoaded());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
+        // What a start does to the player, and what the transport bar can.
+        player.stop();
+        player.setVolume(40);
+        player.setMute(true);
+        player.togglePause();
+        player.pause();
+        player.seek(3);
+        QVERIFY(!MpvLibrary::isLoaded());
+        player.setURL(shortWav_);
+        QVERIFY(MpvLibrary::isLoaded());
+    }
+
+    void engineWarningsGoToTheLog()
+    {
+        const EngineLog logged;
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
+        StateLog log(player);
+        player.setURL(shortWav_);
+        QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
+        QCOMPARE(EngineLog::lines(), QStringList());
+
+        QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
+        player.setURL(writeFile(QDir(dir_.path()), "noise.mp3", QByteArray(4096, '\x5a')));
+        QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
+        QVERIFY(!EngineLog::lines().isEmpty());
+    }
+
     void endOfFileAnnouncesEndedTransitioningStopped_data()
     {
         QTest::addColumn<QString>("path");
@@ -65,7 +99,8 @@ private Q_SLOTS:
     void endOfFileAnnouncesEndedTransitioningStopped()
     {
         QFETCH(QString, path);
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.setURL(path);
@@ -78,7 +113,8 @@ private Q_SLOTS:
 
     void listenerPlaysFilesOneAfterAnother()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         const QStringList files = {shortWav_, fixture(QStringLiteral("tone660.mp3"))};
         QStringList names;
@@ -87,7 +123,7 @@ private Q_SLOTS:
             if (player.playState() == Stopped && next < files.size())
                 player.setURL(files.at(next++));
         });
-        connect(&player, &MpvPlayer::currentNameChanged, &player,
+        connect(&player, &EnginePlayer::currentNameChanged, &player,
                 [&](const QString &name) { names.append(name); });
         player.setURL(files.at(0));
         QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_ + playedToEnd_, kTimeout);
@@ -96,7 +132,8 @@ private Q_SLOTS:
 
     void replacingAFileIgnoresTheEndOfTheOldOne()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
         QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
@@ -107,18 +144,21 @@ private Q_SLOTS:
 
     void stopOnAnIdlePlayerChangesNothing()
     {
-        MpvPlayer fresh(nullOutput());
+        MpvController freshEngine(nullOutput());
+        EnginePlayer fresh(freshEngine);
         QSignalSpy freshSpy(&fresh, &MediaPlayer::StatusChange);
         fresh.stop();
         QCOMPARE(fresh.playState(), int(Undefined));
 
-        MpvPlayer started(nullOutput());
-        started.start();
+        MpvController startedEngine(nullOutput());
+        EnginePlayer started(startedEngine);
+        startedEngine.start();
         QSignalSpy startedSpy(&started, &MediaPlayer::StatusChange);
         started.stop();
         QCOMPARE(started.playState(), int(Undefined));
 
-        MpvPlayer ended(nullOutput());
+        MpvController endedEngine(nullOutput());
+        EnginePlayer ended(endedEngine);
         StateLog log(ended);
         ended.setURL(shortWav_);
         QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
@@ -129,23 +169,36 @@ private Q_SLOTS:
         QVERIFY(startedSpy.isEmpty());
     }
 
-    void stopWhilePlayingAnnouncesStoppedOnce()
+    void stopWhilePlayingSilencesTheEngine()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
-        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0.5, kTimeout);
+        QCOMPARE(player.playState(), int(Playing));
+        const double stoppedAt = player.position();
+        QList<double> positions;
+        connect(&engine, &PlaybackEngine::positionChanged, &engine,
+                [&](double seconds) { positions.append(seconds); });
         player.stop();
         QCOMPARE(player.playState(), int(Stopped));
         QCOMPARE(log.states, QList<int>({Transitioning, Playing, Stopped}));
-        // The engine's own report of the stop must not look like an end.
-        QTest::qWait(1000);
+        // The engine's own report of the stop must not look like an end, and
+        // its clock must not run on.
+        QTest::qWait(1500);
         QCOMPARE(log.states, QList<int>({Transitioning, Playing, Stopped}));
+        QCOMPARE(player.position(), 0.0);
+        QVERIFY(!positions.isEmpty());
+        QCOMPARE(positions.last(), 0.0);
+        for (double seconds : positions)
+            QVERIFY2(seconds < stoppedAt + 0.3, qPrintable(QString::number(seconds)));
     }
 
     void stopWhileLoadingAnnouncesStopped()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
         player.stop();
@@ -156,24 +209,35 @@ private Q_SLOTS:
     void unplayableFileIsReportedWithoutHanging_data()
     {
         QTest::addColumn<QString>("path");
+        QTest::addColumn<QList<int>>("states");
+        const QList<int> refused{Transitioning, Stopped};
         QTest::newRow("garbage") << writeFile(QDir(dir_.path()), "garbage.wav",
-                                              QByteArray(4096, '\x5a'));
-        QTest::newRow("empty") << writeFile(QDir(dir_.path()), "empty.mp3", QByteArray());
-        QTest::newRow("missing") << dir_.filePath(QStringLiteral("missing.wma"));
-        QTest::newRow("folder") << dir_.path();
+                                              QByteArray(4096, '\x5a'))
+                                 << refused;
+        QTest::newRow("empty") << writeFile(QDir(dir_.path()), "empty.mp3", QByteArray())
+                               << refused;
+        QTest::newRow("missing") << dir_.filePath(QStringLiteral("missing.wma")) << refused;
+        QTest::newRow("folder") << dir_.path() << refused;
+        // A header that promises a tone and holds barely any of it: it opens,
+        // but no sound comes out, so it counts as a file that cannot be played.
+        QTest::newRow("header only")
+            << writeFile(QDir(dir_.path()), "header.wav", toneWav(440, 300).left(100))
+            << QList<int>{Transitioning, Playing, Stopped};
     }
 
     void unplayableFileIsReportedWithoutHanging()
     {
         QFETCH(QString, path);
-        MpvPlayer player(nullOutput());
+        QFETCH(QList<int>, states);
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.setURL(path);
         QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 1, kTimeout);
         QCOMPARE(failures.at(0).at(1).toBool(), false);
         QVERIFY(!failures.at(0).at(0).toString().isEmpty());
-        QCOMPARE(log.states, QList<int>({Transitioning, Stopped}));
+        QCOMPARE(log.states, states);
 
         // The player is still usable afterwards.
         log.states.clear();
@@ -186,7 +250,8 @@ private Q_SLOTS:
         // PulseAudio pointed at a socket that does not exist: no sound can
         // come out at all.
         qputenv("PULSE_SERVER", "unix:/nonexistent/chimebox-test/native");
-        MpvPlayer player({QStringLiteral("pulse")});
+        MpvController engine({QStringLiteral("pulse")});
+        EnginePlayer player(engine);
         StateLog log(player);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.setURL(shortWav_);
@@ -201,7 +266,8 @@ private Q_SLOTS:
     void engineThatCannotStartIsReportedAfterTheCall()
     {
         // An output setting mpv refuses: the engine itself cannot start.
-        MpvPlayer player({QStringLiteral("=")});
+        MpvController engine({QStringLiteral("=")});
+        EnginePlayer player(engine);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         // The caller notes what it started before it hears of the failure.
         player.setURL(shortWav_);
@@ -214,7 +280,8 @@ private Q_SLOTS:
 
     void pauseResumeAndPlayAgain()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         StateLog log(player);
         player.setURL(longWav_);
         QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Playing), kTimeout);
@@ -239,12 +306,13 @@ private Q_SLOTS:
 
     void positionVolumeAndMuteAreReported()
     {
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         QCOMPARE(player.volume(), 50);
         QCOMPARE(player.isMuted(), false);
-        QSignalSpy positions(&player, &MpvPlayer::positionChanged);
-        QSignalSpy volumes(&player, &MpvPlayer::volumeChanged);
-        QSignalSpy mutes(&player, &MpvPlayer::muteChanged);
+        QSignalSpy positions(&player, &EnginePlayer::positionChanged);
+        QSignalSpy volumes(&player, &EnginePlayer::volumeChanged);
+        QSignalSpy mutes(&player, &EnginePlayer::muteChanged);
         player.setURL(longWav_);
         QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0.5, kTimeout);
         QTRY_VERIFY_WITH_TIMEOUT(!positions.isEmpty(), kTimeout);
@@ -269,10 +337,11 @@ private Q_SLOTS:
         const auto restore = tempFolderAt(tmp.path());
         const auto files = [&] { return QDir(tmp.path()).entryList(QDir::Files); };
         {
-            MpvPlayer player(nullOutput());
+            MpvController engine(nullOutput());
+            EnginePlayer player(engine);
             StateLog log(player);
             QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
-            player.start();
+            engine.start();
             player.setURL(shortWav_);
             QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_, kTimeout);
             QCOMPARE(files(), QStringList());
@@ -306,7 +375,8 @@ private Q_SLOTS:
         // whoever runs the test.
         const QString notAFolder = writeFile(QDir(dir_.path()), "not-a-folder", "x");
         const auto restore = tempFolderAt(notAFolder);
-        MpvPlayer player(nullOutput());
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
         QSignalSpy failures(&player, &MediaPlayer::playbackFailed);
         player.playChime();
         QCOMPARE(failures.size(), 0);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "MpvPlayer.h"
+#include "EnginePlayer.h"
+#include "MpvController.h"
 #include "NativeName.h"
 #include "ToneWav.h"
 
@@ -9,6 +10,8 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QtGlobal>
 #include <fstream>
 
 // Shared by the player's tests: fixture files and a log of the states the
@@ -31,10 +34,43 @@ inline QString writeFile(const QDir &dir, const QByteArray &nativeName, const QB
     return path;
 }
 
-inline chimebox::playback::MpvPlayer::Options nullOutput()
+inline chimebox::playback::MpvController::Options nullOutput()
 {
     return {QStringLiteral("null")};
 }
+
+// What the engine writes to its log while this lives; everything else goes
+// where it went before.
+class EngineLog
+{
+public:
+    EngineLog()
+    {
+        lines().clear();
+        previous() = qInstallMessageHandler(&collect);
+    }
+    ~EngineLog() { qInstallMessageHandler(previous()); }
+
+    static QStringList &lines()
+    {
+        static QStringList logged;
+        return logged;
+    }
+
+private:
+    static QtMessageHandler &previous()
+    {
+        static QtMessageHandler handler = nullptr;
+        return handler;
+    }
+    static void collect(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (qstrcmp(context.category, "chimebox.engine") == 0)
+            lines().append(text);
+        else if (previous())
+            previous()(type, context, text);
+    }
+};
 
 struct StateLog : QObject
 {

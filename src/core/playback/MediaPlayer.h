@@ -16,8 +16,8 @@ enum PlayState : int {
     Ready = 10,
 };
 
-// What the window asks of its player `wmp1`. The libmpv control implements it;
-// tests use a fake.
+// What the window asks of its player `wmp1`. The player over the audio engine
+// implements it; tests use a fake.
 class MediaPlayer : public QObject
 {
     Q_OBJECT

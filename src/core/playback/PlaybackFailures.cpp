@@ -8,7 +8,7 @@ void PlaybackFailures::started(bool byAlarm)
     alarmFile_ = byAlarm;
 }
 
-void PlaybackFailures::playing()
+void PlaybackFailures::played()
 {
     failuresInRow_ = 0;
     alarmFile_ = false;

@@ -25,8 +25,8 @@ public:
 
     // The tick gave the player a file; byAlarm when the play timer asked for it.
     void started(bool byAlarm);
-    // The player reached Playing: something plays, a new pass begins.
-    void playing();
+    // A file played to its end, so sound came out: a new pass begins.
+    void played();
     // The stop button, the stop timer or a change of folder: forget everything.
     void stopped();
     // The player reported playbackFailed. listCount is the number of files in

@@ -32,8 +32,11 @@ void PlaybackSession::requestPlay()
 void PlaybackSession::statusChanged()
 {
     onStatusChange(state_, player_, files_);
-    if (player_.playState() == Playing) {
-        failures_.playing();
+    // A file played to its end: sound came out, so the files that failed
+    // before it no longer count against the folder. Reaching Playing is not
+    // enough: a file can open and end without a sound.
+    if (player_.playState() == MediaEnded) {
+        failures_.played();
         playbackFailureShown_ = false;
     }
 }
@@ -72,6 +75,9 @@ TickResult PlaybackSession::tick()
         reportTickFailure(failure.message());
     } catch (const std::exception &error) {
         reportTickFailure(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        // The tick runs every second for weeks: nothing may end the program.
+        reportTickFailure(QStringLiteral("原因不明のエラーが発生しました。"));
     }
     return {};
 }

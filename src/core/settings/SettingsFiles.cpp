@@ -14,8 +14,15 @@ namespace chimebox::settings {
 namespace fs = std::filesystem;
 
 namespace {
+
 const QString kCrLf = QStringLiteral("\r\n");
+
+bool isLineBreak(QChar c)
+{
+    return c == u'\r' || c == u'\n';
 }
+
+} // namespace
 
 QString fileName(SettingsFile file)
 {
@@ -108,7 +115,7 @@ void SettingsFolder::writeLastFolder(const QString &folder) const
 
 QString SettingsFolder::read(SettingsFile file) const
 {
-    return textfile::ReadFile(path(file));
+    return textfile::ReadFile(path(file), {kMaxSettingsBytes, kMaxLineBytes});
 }
 
 void SettingsFolder::write(SettingsFile file, const QString &text) const
@@ -119,16 +126,22 @@ void SettingsFolder::write(SettingsFile file, const QString &text) const
 StoredTime parseTime(const QString &stored)
 {
     QString text = stored;
-    text.remove(kCrLf);
+    text.removeIf(isLineBreak);
     return {text.left(2), text.right(2)};
 }
 
 QStringList parseFavourites(const QString &text)
 {
+    // Splitting at each CR and each LF alone makes CR LF an empty piece,
+    // dropped with the empty lines.
     QStringList items;
-    for (const QString &piece : text.split(kCrLf)) {
-        if (!piece.isEmpty())
-            items.append(piece);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && !isLineBreak(text[i]))
+            continue;
+        if (i > start)
+            items.append(text.mid(start, i - start));
+        start = i + 1;
     }
     return items;
 }
@@ -143,7 +156,9 @@ QString formatFavourites(const QStringList &items)
 
 QString parseLastFolder(const QString &text)
 {
-    return text.endsWith(kCrLf) ? text.chopped(2) : text;
+    if (text.endsWith(kCrLf))
+        return text.chopped(2);
+    return !text.isEmpty() && isLineBreak(text.back()) ? text.chopped(1) : text;
 }
 
 } // namespace chimebox::settings

@@ -20,6 +20,14 @@ enum class SettingsFile {
 // The file's name with its leading separator, e.g. "/stoper.ini".
 QString fileName(SettingsFile file);
 
+// Other programs can leave anything in these files, and the tick reads the
+// time files every second. Favourites of a few thousand folders fit in 64 KiB;
+// a larger file is refused unread.
+inline constexpr qsizetype kMaxSettingsBytes = 64 * 1024;
+// PATH_MAX on Linux: a longer line names no folder the system could open, so
+// it is no setting, only a cost to the window that would show it.
+inline constexpr qsizetype kMaxLineBytes = 4096;
+
 // A stored time as the pickers show it: the hour text and the minute text,
 // each at most two characters, taken by position from the stored text.
 struct StoredTime
@@ -32,16 +40,21 @@ struct StoredTime
     bool operator==(const StoredTime &) const = default;
 };
 
-// The first two and the last two characters of the stored text once its line
-// breaks are gone (all of it when shorter); what lies between is dropped.
+// Reading, CR LF, a lone CR and a lone LF each end a line, as other editors
+// save them; writing always ends lines with CR LF.
+
+// The first two and the last two characters of the stored text once every
+// line break is gone (all of it when shorter); what lies between is dropped.
 StoredTime parseTime(const QString &stored);
 
-// The non-empty lines, in file order, duplicates kept.
+// The non-empty lines, in file order, duplicates kept. A folder whose name
+// holds a line break comes back as two items.
 QStringList parseFavourites(const QString &text);
 // Each item followed by CR LF (the writer then adds the closing CR LF).
 QString formatFavourites(const QStringList &items);
 
-// The folder: the stored text without the line break the writer added.
+// The folder: the stored text without the one line break at its end, so a
+// folder whose name holds a line break comes back whole.
 QString parseLastFolder(const QString &text);
 
 class SettingsFolder
@@ -63,6 +76,8 @@ public:
     // Deletes the file when it is present; nothing when it is not.
     void removeIfPresent(SettingsFile file) const;
 
+    // Each reader refuses a file over kMaxSettingsBytes or with a line over
+    // kMaxLineBytes; whatever the file holds, only Failure is thrown.
     StoredTime readTime(SettingsFile timeFile) const;
     // The hour text directly followed by the minute text, nothing trimmed.
     void writeTime(SettingsFile timeFile, const QString &hour, const QString &minute) const;

@@ -9,6 +9,14 @@ void keepOnScreen(WindowGeometry &window)
         window.setLeft(window.screenWidth() - window.width());
 }
 
+void placeAtStart(WindowGeometry &window)
+{
+    constexpr float kGapAboveScreenBottom = 650.0f;
+    window.setWidth(kNarrowWidth);
+    window.setLeft(window.screenWidth() - window.width());
+    window.setTop(window.screenHeight() - window.height() - kGapAboveScreenBottom);
+}
+
 void widenOrAddFavourite(WindowGeometry &window, const std::function<void()> &addCurrentFolder)
 {
     if (window.width() == kWideWidth)

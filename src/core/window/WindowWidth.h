@@ -20,7 +20,14 @@ public:
     virtual float left() const = 0;
     virtual void setLeft(float twips) = 0;
     virtual float screenWidth() const = 0;
+    virtual float height() const = 0;
+    virtual void setTop(float twips) = 0;
+    virtual float screenHeight() const = 0;
 };
+
+// Start-up's place for the window: narrow, its right edge on the screen's right
+// edge and its bottom edge 650 twips above the screen's bottom edge.
+void placeAtStart(WindowGeometry &window);
 
 // Pulls the window left when its right edge passes the screen's right edge.
 // Only the right edge is guarded: on a narrow screen Left may become negative.

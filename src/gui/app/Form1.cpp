@@ -30,6 +30,9 @@ public:
     float left() const override { return form_.leftTwips(); }
     void setLeft(float twips) override { form_.setLeftTwips(twips); }
     float screenWidth() const override { return float(form_.screenSize().width()); }
+    float height() const override { return form_.heightTwips(); }
+    void setTop(float twips) override { form_.setTopTwips(twips); }
+    float screenHeight() const override { return float(form_.screenSize().height()); }
 
 private:
     Form1 &form_;
@@ -61,6 +64,12 @@ Form1::~Form1()
     // QWidget's destructor would close a window still on screen, and the close
     // would save through members already gone. Only a real close saves.
     destroy();
+}
+
+void Form1::placeWindow()
+{
+    Geometry geometry(*this);
+    window::placeAtStart(geometry);
 }
 
 void Form1::showStartFolder()

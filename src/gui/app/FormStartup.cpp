@@ -3,7 +3,6 @@
 #include "app/Startup.h"
 #include "browse/DirList.h"
 #include "browse/FileList.h"
-#include "window/WindowWidth.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -73,14 +72,6 @@ public:
 private:
     Form1 &form_;
 };
-
-void Form1::placeWindow()
-{
-    setWidthTwips(window::kNarrowWidth);
-    const QSizeF screen = screenSize();
-    setLeftTwips(float(screen.width()) - widthTwips());
-    setTopTwips(float(screen.height()) - heightTwips() - 650.0f);
-}
 
 void Form1::Form_Load()
 {

@@ -1,6 +1,6 @@
 #include "playback/PlayerWidget.h"
 
-#include "MpvPlayer.h"
+#include "playback/Transport.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -49,7 +49,7 @@ QToolButton *makeButton(QWidget *parent, const char *objectName, const QString &
 
 } // namespace
 
-PlayerWidget::PlayerWidget(MpvPlayer &player, QWidget *parent)
+PlayerWidget::PlayerWidget(Transport &player, QWidget *parent)
     : QWidget(parent), player_(player), playPause_(makeButton(this, "playPauseButton", {})),
       stop_(makeButton(this, "stopButton", QStringLiteral("停止"))),
       position_(new QSlider(Qt::Horizontal, this)), time_(new QLabel(this)),
@@ -86,10 +86,10 @@ PlayerWidget::PlayerWidget(MpvPlayer &player, QWidget *parent)
     rows->addLayout(transport);
     rows->addLayout(details);
 
-    connect(playPause_, &QToolButton::clicked, &player_, &MpvPlayer::togglePause);
-    connect(stop_, &QToolButton::clicked, &player_, &MpvPlayer::stop);
-    connect(mute_, &QToolButton::toggled, &player_, &MpvPlayer::setMute);
-    connect(volume_, &QSlider::valueChanged, &player_, &MpvPlayer::setVolume);
+    connect(playPause_, &QToolButton::clicked, &player_, &Transport::togglePause);
+    connect(stop_, &QToolButton::clicked, &player_, &Transport::stop);
+    connect(mute_, &QToolButton::toggled, &player_, &Transport::setMute);
+    connect(volume_, &QSlider::valueChanged, &player_, &Transport::setVolume);
     // While the handle is held the bar shows where it would go; the seek
     // happens on release. Clicks beside the handle seek at once.
     connect(position_, &QSlider::sliderMoved, this, [this] { showTime(); });
@@ -100,11 +100,11 @@ PlayerWidget::PlayerWidget(MpvPlayer &player, QWidget *parent)
     });
 
     connect(&player_, &MediaPlayer::StatusChange, this, &PlayerWidget::showState);
-    connect(&player_, &MpvPlayer::positionChanged, this, &PlayerWidget::showPosition);
-    connect(&player_, &MpvPlayer::durationChanged, this, &PlayerWidget::showDuration);
-    connect(&player_, &MpvPlayer::currentNameChanged, this, &PlayerWidget::showName);
-    connect(&player_, &MpvPlayer::muteChanged, this, &PlayerWidget::showMute);
-    connect(&player_, &MpvPlayer::volumeChanged, this, [this](int volume) {
+    connect(&player_, &Transport::positionChanged, this, &PlayerWidget::showPosition);
+    connect(&player_, &Transport::durationChanged, this, &PlayerWidget::showDuration);
+    connect(&player_, &Transport::currentNameChanged, this, &PlayerWidget::showName);
+    connect(&player_, &Transport::muteChanged, this, &PlayerWidget::showMute);
+    connect(&player_, &Transport::volumeChanged, this, [this](int volume) {
         const QSignalBlocker blocker(volume_);
         volume_->setValue(volume);
     });
@@ -148,7 +148,9 @@ void PlayerWidget::showDuration(double seconds)
 
 void PlayerWidget::showTime()
 {
-    time_->setText(clockText(double(position_->value()) / kTicksPerSecond) + QStringLiteral(" / ") +
+    // The handle's place, which a drag moves before the value follows.
+    time_->setText(clockText(double(position_->sliderPosition()) / kTicksPerSecond) +
+                   QStringLiteral(" / ") +
                    clockText(double(position_->maximum()) / kTicksPerSecond));
 }
 
@@ -184,14 +186,14 @@ void PlayerWidget::contextMenuEvent(QContextMenuEvent *event)
 {
     const int state = player_.playState();
     QMenu menu(this);
-    QAction *play = menu.addAction(QStringLiteral("再生"), &player_, &MpvPlayer::play);
+    QAction *play = menu.addAction(QStringLiteral("再生"), &player_, &Transport::play);
     play->setEnabled(state != Playing && playPause_->isEnabled());
-    QAction *pause = menu.addAction(QStringLiteral("一時停止"), &player_, &MpvPlayer::pause);
+    QAction *pause = menu.addAction(QStringLiteral("一時停止"), &player_, &Transport::pause);
     pause->setEnabled(state == Playing);
-    QAction *stop = menu.addAction(QStringLiteral("停止"), &player_, &MpvPlayer::stop);
+    QAction *stop = menu.addAction(QStringLiteral("停止"), &player_, &Transport::stop);
     stop->setEnabled(stop_->isEnabled());
     menu.addSeparator();
-    QAction *mute = menu.addAction(QStringLiteral("ミュート"), &player_, &MpvPlayer::setMute);
+    QAction *mute = menu.addAction(QStringLiteral("ミュート"), &player_, &Transport::setMute);
     mute->setCheckable(true);
     mute->setChecked(player_.isMuted());
     menu.addAction(QStringLiteral("音量を上げる"), this,

@@ -8,7 +8,7 @@ class QToolButton;
 
 namespace chimebox::playback {
 
-class MpvPlayer;
+class Transport;
 
 // The player's own transport bar: play/pause, stop, a position bar to drag,
 // elapsed and total time, the file's name, mute and volume. It only calls the
@@ -18,7 +18,7 @@ class PlayerWidget : public QWidget
     Q_OBJECT
 
 public:
-    explicit PlayerWidget(MpvPlayer &player, QWidget *parent = nullptr);
+    explicit PlayerWidget(Transport &player, QWidget *parent = nullptr);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -33,7 +33,7 @@ private:
     void showMute(bool muted);
     void seekToSlider();
 
-    MpvPlayer &player_;
+    Transport &player_;
     QToolButton *playPause_;
     QToolButton *stop_;
     QSlider *position_;

@@ -38,7 +38,7 @@ private Q_SLOTS:
         policy.started(false);
         QCOMPARE(policy.failed(false, 2).action, Action::SkipToNext);
         policy.started(false);
-        policy.playing();
+        policy.played();
         policy.started(false);
         QCOMPARE(policy.failed(false, 2).action, Action::SkipToNext);
         policy.started(false);
@@ -82,7 +82,7 @@ private Q_SLOTS:
         // An alarm whose file played: a later failure is an ordinary one.
         PlaybackFailures played;
         played.started(true);
-        played.playing();
+        played.played();
         QCOMPARE(played.failed(false, 3).action, Action::SkipToNext);
     }
 

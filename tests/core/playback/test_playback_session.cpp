@@ -117,6 +117,23 @@ private Q_SLOTS:
         QVERIFY(r.reported.isEmpty());
     }
 
+    // Files that open but end without a sound fail after reaching Playing:
+    // a pass of them still gives up, once.
+    void filesThatOpenButMakeNoSoundGiveUpAfterAPass()
+    {
+        SessionRig &r = *rig;
+        r.files.setListIndex(0);
+        r.session.requestPlay();
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(r.run().urlSet);
+            r.player.setPlayState(PlayState::Playing);
+            r.player.fail(QStringLiteral("音が出ませんでした"));
+        }
+        QCOMPARE(r.state(), AutoPlay::Stopped);
+        QCOMPARE(r.reported.size(), 1);
+        QVERIFY(!r.run().urlSet);
+    }
+
     void theStopButtonForgetsTheFailuresCounted()
     {
         SessionRig &r = *rig;

@@ -2,9 +2,15 @@
 #include "support/TestMain.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+#include <filesystem>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using chimebox::playback::AutoPlay;
 using chimebox::playback::PlayState;
@@ -46,7 +52,9 @@ private Q_SLOTS:
         QTest::newRow("730") << QByteArray("730\r\n") << never;
         QTest::newRow("7") << QByteArray("7\r\n") << never;
         QTest::newRow("empty") << QByteArray("\r\n") << never;
-        QTest::newRow("0730 LF only") << QByteArray("0730\n") << never;
+        QTest::newRow("0730 LF only") << QByteArray("0730\n") << QStringList{"07:30"};
+        QTest::newRow("0730 CR only") << QByteArray("0730\r") << QStringList{"07:30"};
+        QTest::newRow("LF inside") << QByteArray("07\n30\n") << QStringList{"07:30"};
     }
     void storedTimeFiresAtItsMinute()
     {
@@ -82,6 +90,10 @@ private Q_SLOTS:
             QTest::addRow("%stime file only", timer) << play << "time" << 0;
             QTest::addRow("%smarker only", timer) << play << "marker" << 0;
             QTest::addRow("%smarker is a folder", timer) << play << "folder marker" << 0;
+#ifdef Q_OS_UNIX
+            // Opening a pipe would wait for a writer: the tick must not.
+            QTest::addRow("%stime file is a pipe", timer) << play << "pipe time" << 0;
+#endif
         }
     }
     void eachTimerNeedsBothOfItsFiles()
@@ -96,7 +108,13 @@ private Q_SLOTS:
             r.put(marker, "\r\n");
         if (present == "folder marker")
             QVERIFY(QDir().mkdir(r.folder.path(marker)));
-        if (present != "marker")
+#ifdef Q_OS_UNIX
+        if (present == "pipe time") {
+            r.put(marker, "\r\n");
+            QCOMPARE(mkfifo(QFile::encodeName(r.folder.path(time)).constData(), 0600), 0);
+        }
+#endif
+        if (present != "marker" && present != "pipe time")
             r.put(time, "0730\r\n");
 
         const int alarms = r.sweep(QTime(7, 29, 58), QTime(7, 31, 1));
@@ -326,6 +344,68 @@ private Q_SLOTS:
         r.clock.onDateRead = [&] { QFile::remove(path); };
         r.run();
         QCOMPARE(r.reported.size(), 2);
+    }
+
+    // A time file far too large (a sparse 100 GB file, a link to one, or just
+    // 10 MB) is refused by its size every second without being read: the
+    // ticks stay quick, the stop timer does nothing, the refusal names the
+    // file once, and a sound file brings the timer back.
+    void aHugeTimeFileIsRefusedEachTickWithoutReadingIt_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("throughLink");
+        QTest::newRow("100 GB sparse") << qint64(100) * 1024 * 1024 * 1024 << false;
+        QTest::newRow("link to 100 GB sparse") << qint64(100) * 1024 * 1024 * 1024 << true;
+        QTest::newRow("10 MB") << qint64(10'000'000) << false;
+    }
+    void aHugeTimeFileIsRefusedEachTickWithoutReadingIt()
+    {
+        namespace fs = std::filesystem;
+        QFETCH(qint64, size);
+        QFETCH(bool, throughLink);
+        Rig &r = *rig;
+        r.stopAt("0730\r\n");
+        const QString path = r.folder.path(SettingsFile::StopTime);
+        const QString target = throughLink ? r.dir.filePath(QStringLiteral("huge.bin")) : path;
+        if (throughLink) {
+            QVERIFY(QFile::rename(path, target));
+            fs::create_symlink(target.toStdString(), path.toStdString());
+        }
+        fs::resize_file(target.toStdString(), std::uintmax_t(size));
+
+        QElapsedTimer timer;
+        timer.start();
+        for (QTime t(7, 29, 50); t <= QTime(7, 30, 49); t = t.addSecs(1)) {
+            r.clock.set(t);
+            r.run();
+        }
+        // Sixty ticks; reading 10 MB each time would take far longer.
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(r.stopPresses, 0);
+        QCOMPARE(r.reported.size(), 1);
+        QVERIFY2(r.reported.first().contains(path), qPrintable(r.reported.first()));
+
+        fs::resize_file(target.toStdString(), 4);
+        r.run();
+        QCOMPARE(r.stopPresses, 1);
+    }
+
+    // Whatever a tick meets, even an exception of no known type, ends that
+    // tick only: it is reported once and the next ticks run.
+    void anyExceptionEndsTheTickAndIsReportedOnce()
+    {
+        Rig &r = *rig;
+        r.player.onStateRead = [] { throw 42; };
+        for (int i = 0; i < 3; ++i) {
+            const TickResult result = r.run();
+            QVERIFY(!result.stopPressed && !result.alarmFired && !result.requestConsumed);
+        }
+        QCOMPARE(r.reported.size(), 1);
+        QVERIFY(!r.reported.first().isEmpty());
+        r.player.onStateRead = nullptr;
+        r.playAt("0730\r\n");
+        r.clock.set(QTime(7, 30));
+        QVERIFY(r.run().alarmFired);
     }
 };
 

@@ -23,6 +23,10 @@ struct FakeWindow final : WindowGeometry
         ++leftWrites;
     }
     float screenWidth() const override { return screen; }
+    float height() const override { return 10680; }
+    float t = 0;
+    void setTop(float twips) override { t = twips; }
+    float screenHeight() const override { return 15360; }
 };
 
 } // namespace
@@ -32,6 +36,16 @@ class TestWindowWidth : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void startUpPlacesTheNarrowWindowAtTheLowerRight()
+    {
+        FakeWindow window;
+        window.w = kWideWidth;
+        placeAtStart(window);
+        QCOMPARE(window.w, kNarrowWidth);
+        QCOMPARE(window.l + window.w, window.screen);
+        QCOMPARE(window.t + 10680 + 650, 15360.0f);
+    }
+
     void widenThenAddFromTheLowerRight()
     {
         FakeWindow window;

@@ -1,8 +1,12 @@
+#include "app/QtMessageSink.h"
 #include "app/QuitSignals.h"
 #include "gui/app/FormHarness.h"
+#include "gui/app/ProgramRig.h"
 #include "support/TestMain.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTest>
 #include <QTimer>
@@ -84,6 +88,37 @@ private Q_SLOTS:
         QCOMPARE(h.messages.messages, QStringList());
     }
 
+    // A signal while a box waits for its OK (here a gone favourite's) closes
+    // the box with the window: the program's end waits for no one.
+    void aSignalWhileABoxIsOpenEndsTheProgram()
+    {
+        FormHarness h;
+        chimebox::app::QtMessageSink boxes;
+        h.sink = &boxes;
+        h.create();
+        boxes.setParentWindow(h.form.get());
+        h.putSetting("chimeboxfl.ini", "/no/such/folder\r\n\r\n");
+        QVERIFY(h.loadAndShow());
+        QuitSignals quitSignals(*h.form);
+
+        QTimer signalOnceTheBoxIsUp;
+        signalOnceTheBoxIsUp.setInterval(10);
+        connect(&signalOnceTheBoxIsUp, &QTimer::timeout, this, [&] {
+            if (!qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                return;
+            signalOnceTheBoxIsUp.stop();
+            std::raise(SIGTERM);
+        });
+        signalOnceTheBoxIsUp.start();
+        QTimer::singleShot(0, this,
+                           [&h] { FormHarness::clickRow(h.find<QListWidget>("List1"), 0); });
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!signalOnceTheBoxIsUp.isActive());
+        QVERIFY(!h.form->isVisible());
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/no/such/folder\r\n\r\n"));
+    }
+
     // The session manager's request to save runs the shutdown while the
     // program goes on; should the logout be cancelled, the close still saves.
     void aChangeAfterTheSessionsSaveIsSavedAtTheClose()
@@ -158,6 +193,34 @@ private Q_SLOTS:
         // Nothing half-written is left beside them.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
                  (QStringList{"chimebox", "chimebox.ini", "chimeboxfl.ini", "player.ini"}));
+    }
+
+    // A write refused at a signal is reported in its box as at a close, and
+    // the program waits for OK; a second signal (a session that will not wait)
+    // ends it with status 0 and nothing more lost: both writes were tried.
+    void aSecondSignalEndsTheProgramWhileTheSavesBoxIsOpen()
+    {
+        ProgramRig rig;
+        const QString folder = rig.dir.filePath(QStringLiteral("A"));
+        QVERIFY(QDir().mkpath(folder));
+        rig.put("chimebox.ini", folder.toUtf8() + "/.\r\n");
+        rig.put("chimeboxfl.ini", "/x\r\n\r\n");
+        QVERIFY(QFile::setPermissions(rig.path("chimeboxfl.ini"), QFileDevice::ReadOwner));
+        rig.markStartUp();
+        const auto process = rig.start();
+        QVERIFY(rig.waitForStartUp());
+
+        const auto pid = pid_t(process->processId());
+        QCOMPARE(::kill(pid, SIGTERM), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.bytes("chimebox.ini"), folder.toUtf8() + "\r\n", 20000);
+        QTest::qWait(500);
+        QCOMPARE(process->state(), QProcess::Running);
+
+        QCOMPARE(::kill(pid, SIGTERM), 0);
+        QVERIFY(process->waitForFinished(20000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), 0);
+        QCOMPARE(rig.bytes("chimeboxfl.ini"), QByteArray("/x\r\n\r\n"));
     }
 };
 

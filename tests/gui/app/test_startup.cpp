@@ -61,7 +61,7 @@ private Q_SLOTS:
         QStringList favourites;
         for (int i = 0; i < list->count(); ++i)
             favourites.append(list->item(i)->text());
-        QCOMPARE(favourites, (QStringList{"/x", "/y", "/x", "/z\n/w"}));
+        QCOMPARE(favourites, (QStringList{"/x", "/y", "/x", "/z", "/w"}));
         QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("07"));
         QCOMPARE(h.find<QComboBox>("Combo2")->currentText(), QStringLiteral("30"));
         QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QStringLiteral("07"));
@@ -97,6 +97,10 @@ private Q_SLOTS:
                            << "7";
         QTest::newRow("empty") << QByteArray("\r\n") << ""
                                << "";
+        QTest::newRow("LF") << QByteArray("0730\n") << "07"
+                            << "30";
+        QTest::newRow("CR") << QByteArray("0730\r") << "07"
+                            << "30";
     }
 
     void timesAreReadByPosition()
@@ -110,6 +114,53 @@ private Q_SLOTS:
         QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), hour);
         QCOMPARE(h.find<QComboBox>("Combo4")->currentText(), minute);
         QCOMPARE(h.setting("playtime.ini"), stored);
+    }
+
+    // Files another editor saved with LF or CR line ends are restored as
+    // chimebox's own; the close writes them back with CR LF.
+    void filesWithOtherLineEndsAreRestored()
+    {
+        FormHarness h;
+        const QString folder = h.makeFolder(QStringLiteral("lf"), {"a.mp3"});
+        h.putSetting("chimeboxfl.ini", "/a\n/b\r/c\n\n");
+        h.putSetting("stoptime.ini", "2215\n");
+        h.putSetting("chimebox.ini", folder.toUtf8() + "\n");
+        h.load();
+        QListWidget *list = h.find<QListWidget>("List1");
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->item(2)->text(), QStringLiteral("/c"));
+        QCOMPARE(h.find<QComboBox>("Combo2")->currentText(), QStringLiteral("15"));
+        QCOMPARE(h.find<FileList>("File1")->path(), folder);
+
+        h.form->close();
+        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/a\r\n/b\r\n/c\r\n\r\n"));
+        QCOMPARE(h.setting("chimebox.ini"), folder.toUtf8() + "\r\n");
+        QCOMPARE(h.setting("stoptime.ini"), QByteArray("2215\n"));
+    }
+
+    // One line of 10 MB is no list of folders: it is refused at once, in the
+    // one report, the rest is restored, "＞" widens the window, and the file
+    // is left as it was at the close.
+    void aHugeFavouritesFileIsRefusedAndKept()
+    {
+        FormHarness h;
+        const QByteArray huge = QByteArray(10'000'000, 'x') + "\r\n\r\n";
+        h.putSetting("chimeboxfl.ini", huge);
+        h.putSetting("stoptime.ini", "2215\r\n");
+        h.putSetting("stoper.ini", "\r\n");
+        QVERIFY(h.loadAndShow());
+        QTRY_COMPARE(h.messages.failures.size(), 1);
+        QVERIFY(h.messages.failures.first().contains(h.settingsPath("chimeboxfl.ini")));
+        QCOMPARE(h.find<QListWidget>("List1")->count(), 0);
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("22"));
+
+        h.click("Command2");
+        QCOMPARE(h.form->widthTwips(), 13575.0f);
+        h.form->close();
+        QCOMPARE(h.setting("chimeboxfl.ini"), huge);
+        QCOMPARE(h.messages.failures.size(), 1);
+        QCOMPARE(h.messages.messages, QStringList());
     }
 
     void timeAndSwitchAreIndependent()
@@ -159,11 +210,17 @@ private Q_SLOTS:
         QCOMPARE(h.messages.messages + h.messages.failures, QStringList());
     }
 
+    // The other settings are restored, both timers included, and the close
+    // writes the folder shown but leaves the favourites file as it is: the
+    // empty list the window shows is not what it holds.
     void anUnreadableFavouritesFileIsReportedAndTheRestRestored()
     {
         FormHarness h;
         const QString folder = h.makeFolder(QStringLiteral("last"), {"a.mp3"});
+        const QString other = h.makeFolder(QStringLiteral("other"));
         h.putSetting("chimeboxfl.ini", "/a\r\n\r\n");
+        h.putSetting("stoptime.ini", "2215\r\n");
+        h.putSetting("stoper.ini", "\r\n");
         h.putSetting("playtime.ini", "0645\r\n");
         h.putSetting("player.ini", "\r\n");
         h.putSetting("chimebox.ini", folder.toUtf8() + "\r\n");
@@ -176,6 +233,9 @@ private Q_SLOTS:
         QCOMPARE(h.find<QComboBox>("Combo3")->currentText(), QStringLiteral("06"));
         QCOMPARE(h.find<QComboBox>("Combo4")->currentText(), QStringLiteral("45"));
         QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Checked);
+        QCOMPARE(h.find<QComboBox>("Combo1")->currentText(), QStringLiteral("22"));
+        QCOMPARE(h.find<QComboBox>("Combo2")->currentText(), QStringLiteral("15"));
+        QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Checked);
         QCOMPARE(h.find<FileList>("File1")->path(), folder);
         QCOMPARE(items(h.find<QComboBox>("Combo3")).size(), 24);
 
@@ -192,6 +252,13 @@ private Q_SLOTS:
         // The pickers save again.
         QTest::keyClicks(h.find<QComboBox>("Combo4")->lineEdit(), QStringLiteral("0"));
         QCOMPARE(h.setting("playtime.ini"), QByteArray("06450\r\n"));
+
+        h.find<FileList>("File1")->setPath(other);
+        h.form->close();
+        QCOMPARE(h.setting("chimebox.ini"), other.toUtf8() + "\r\n");
+        QVERIFY(QFile::setPermissions(h.settingsPath("chimeboxfl.ini"), QFileDevice::ReadOwner));
+        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/a\r\n\r\n"));
+        QCOMPARE(h.messages.messages, QStringList());
     }
 
     void aReadOnlyStopMarkerLeavesTheTimerOnAndStartupGoesOn()

@@ -1,0 +1,59 @@
+#include "FuzzCheck.h"
+#include "NativeName.h"
+#include "scheduler/AlarmTime.h"
+#include "settings/SettingsFiles.h"
+
+#include <QByteArray>
+#include <QTime>
+#include <cstddef>
+#include <cstdint>
+
+using chimebox::settings::StoredTime;
+
+namespace {
+
+// A clock that always reads the same second.
+class FixedClock final : public chimebox::scheduler::Clock
+{
+public:
+    explicit FixedClock(QTime time) : time_(time) {}
+    QString timeText() const override { return chimebox::scheduler::timeTextOf(time_); }
+    QString dateText() const override { return QStringLiteral("03-04-2024"); }
+
+private:
+    QTime time_;
+};
+
+} // namespace
+
+// The stored time as the tick sees it: the text of a time file, its hour and
+// minute parts, and whether they name the clock's minute. The first two bytes
+// pick the clock's minute of the day, the rest is the file.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    if (size < 2)
+        return 0;
+    const int minuteOfDay = (data[0] << 8 | data[1]) % (24 * 60);
+    const QTime minute(minuteOfDay / 60, minuteOfDay % 60);
+    const FixedClock clock(minute.addSecs(30));
+    const QString text = chimebox::nativename::decode(
+        QByteArray(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2)));
+
+    const StoredTime time = chimebox::settings::parseTime(text);
+    FUZZ_REQUIRE(time.hour.size() <= 2 && time.minute.size() <= 2);
+    const QString clockText = time.clockText();
+    FUZZ_REQUIRE(clockText.size() == time.hour.size() + 1 + time.minute.size());
+    FUZZ_REQUIRE(clockText.at(time.hour.size()) == u':');
+
+    // A stored time matches its own minute and no other, whatever surrounds it.
+    FUZZ_REQUIRE(chimebox::scheduler::isNow(time, clock) ==
+                 (clockText == minute.toString(u"HH:mm")));
+
+    // Two characters each, as the pickers write them, read back as written.
+    if (text.size() >= 4 && !text.left(4).contains(u'\r') && !text.left(4).contains(u'\n')) {
+        const StoredTime written{text.left(2), text.mid(2, 2)};
+        FUZZ_REQUIRE(chimebox::settings::parseTime(written.hour + written.minute +
+                                                   QStringLiteral("\r\n")) == written);
+    }
+    return 0;
+}

@@ -1,0 +1,46 @@
+#include "app/SaveOnExit.h"
+
+#include "app/Form1.h"
+#include "app/StandardError.h"
+
+#include <cstdlib>
+#include <thread>
+
+namespace chimebox::app {
+
+namespace {
+
+Form1 *window = nullptr;
+StandardErrorFallback *messages = nullptr;
+std::thread::id windowThread;
+
+void saveAtExit()
+{
+    // Only the thread that owns the window may touch it.
+    if (!window || std::this_thread::get_id() != windowThread)
+        return;
+    messages->useStandardError();
+    window->Form_Unload();
+}
+
+} // namespace
+
+SaveOnExit::SaveOnExit(Form1 &w, StandardErrorFallback &m)
+{
+    Q_ASSERT(!window);
+    // A handler cannot be taken back: it is registered once and finds nothing
+    // to do once this object is gone.
+    static const bool registered = std::atexit(saveAtExit) == 0;
+    Q_UNUSED(registered);
+    window = &w;
+    messages = &m;
+    windowThread = std::this_thread::get_id();
+}
+
+SaveOnExit::~SaveOnExit()
+{
+    window = nullptr;
+    messages = nullptr;
+}
+
+} // namespace chimebox::app

@@ -1,0 +1,316 @@
+#include "EnginePlayer.h"
+#include "engine/FakeEngine.h"
+#include "support/TestMain.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace chimebox::playback;
+
+namespace {
+
+// What the player announced, in order: "<playState>" at each StatusChange and
+// "failed:<outputFailed>:<reason>" at each playbackFailed.
+struct Story : QObject
+{
+    QStringList lines;
+    explicit Story(EnginePlayer &player)
+    {
+        connect(&player, &MediaPlayer::StatusChange, this,
+                [this, &player] { lines.append(QString::number(player.playState())); });
+        connect(&player, &MediaPlayer::playbackFailed, this,
+                [this](const QString &reason, bool outputFailed) {
+                    lines.append(QStringLiteral("failed:%1:%2").arg(outputFailed).arg(reason));
+                });
+    }
+};
+
+const QStringList kEnded = {QStringLiteral("8"), QStringLiteral("9"), QStringLiteral("1")};
+
+} // namespace
+
+// The player's rules over made-up engine news; no engine runs.
+class TestEnginePlayer : public QObject
+{
+    Q_OBJECT
+
+    const QString a_ = QStringLiteral("/music/a.mp3");
+    const QString b_ = QStringLiteral("/music/b.wav");
+
+private Q_SLOTS:
+    void endOfFileAnnouncesEndedTransitioningStopped()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        QCOMPARE(engine.calls, QStringList({QStringLiteral("start"), QStringLiteral("pause:0"),
+                                            QStringLiteral("load:/music/a.mp3|a.mp3")}));
+        QCOMPARE(player.URL(), a_);
+        QCOMPARE(player.currentName(), QStringLiteral("a.mp3"));
+        engine.opens(1);
+        Q_EMIT engine.positionChanged(3);
+        engine.ends(1, EndReason::EndOfFile);
+        QCOMPARE(story.lines, QStringList({QStringLiteral("9"), QStringLiteral("3")}) + kEnded);
+        QCOMPARE(player.position(), 0.0);
+    }
+
+    // A file that opens but whose position never moves (a header and no
+    // samples) ends as a failure, not as an end that leads on to the next file.
+    void aFileThatEndsWithoutSoundFailed()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        Q_EMIT engine.fileStarted(1);
+        Q_EMIT engine.fileLoaded();
+        Q_EMIT engine.positionChanged(0);
+        engine.ends(1, EndReason::EndOfFile);
+        QCOMPARE(story.lines,
+                 QStringList({"9", "3", "1", "failed:0:「a.mp3」からは音が出ませんでした"}));
+
+        // Positions of the file before do not count for the next one.
+        story.lines.clear();
+        player.setURL(b_);
+        Q_EMIT engine.positionChanged(7);
+        Q_EMIT engine.fileStarted(2);
+        Q_EMIT engine.fileLoaded();
+        engine.ends(2, EndReason::EndOfFile);
+        QCOMPARE(story.lines.last(), QStringLiteral("failed:0:「b.wav」からは音が出ませんでした"));
+    }
+
+    void newsOfAReplacedFileIsIgnored()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        engine.opens(1);
+        player.setURL(b_);
+        // The engine hears of the replacement only after it was asked.
+        engine.ends(1, EndReason::EndOfFile);
+        engine.ends(1, EndReason::Failed, QStringLiteral("late"));
+        QCOMPARE(story.lines, QStringList({"9", "3", "9"}));
+        engine.opens(2);
+        QCOMPARE(story.lines, QStringList({"9", "3", "9", "3"}));
+
+        // A file replaced before it opened: its loading belongs to nobody.
+        player.setURL(a_);
+        engine.opens(2);
+        QCOMPARE(player.playState(), int(Transitioning));
+        engine.opens(3);
+        QCOMPARE(player.playState(), int(Playing));
+    }
+
+    void aFileThatCannotBePlayedIsReportedAfterStopped()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        engine.ends(1, EndReason::Failed, QStringLiteral("unrecognized file format"));
+        QCOMPARE(story.lines,
+                 QStringList(
+                     {"9", "1", "failed:0:「a.mp3」を再生できません（unrecognized file format）"}));
+    }
+
+    void aSilentOutputIsReportedAsSuch()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        engine.ends(1, EndReason::OutputFailed,
+                    QStringLiteral("audio output initialization failed"));
+        QCOMPARE(story.lines, QStringList({"9", "1",
+                                           "failed:1:音声を出力できません（audio output "
+                                           "initialization failed）"}));
+    }
+
+    void failuresFoundByTheCallArriveAfterIt_data()
+    {
+        QTest::addColumn<bool>("startFails");
+        QTest::addColumn<QStringList>("during");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("engine cannot start")
+            << true << QStringList() << QStringLiteral("failed:1:再生エンジンを作成できません");
+        QTest::newRow("file refused")
+            << false << QStringList({"1"})
+            << QStringLiteral("failed:0:「a.mp3」を開けません（refused）");
+    }
+
+    void failuresFoundByTheCallArriveAfterIt()
+    {
+        QFETCH(bool, startFails);
+        QFETCH(QStringList, during);
+        QFETCH(QString, after);
+        FakeEngine engine;
+        engine.startFails = startFails;
+        engine.refusal = QStringLiteral("refused");
+        EnginePlayer player(engine);
+        Story story(player);
+        // The caller notes what it started before it hears of the failure.
+        player.setURL(a_);
+        QCOMPARE(story.lines, during);
+        QTRY_COMPARE(story.lines, during + QStringList(after));
+    }
+
+    void aPlaylistIsRefused()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        engine.calls.clear();
+        engine.ends(1, EndReason::Redirected);
+        QCOMPARE(engine.calls, QStringList({"stop"}));
+        QCOMPARE(story.lines,
+                 QStringList({"9", "1", "failed:0:「a.mp3」は音声ファイルではありません"}));
+        // What the engine would have gone on with is none of the player's.
+        engine.opens(2);
+        QCOMPARE(player.playState(), int(Stopped));
+    }
+
+    void stopSilencesTheEngineBeforeItIsAnnounced()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.stop();
+        QVERIFY(engine.calls.isEmpty());
+        QVERIFY(story.lines.isEmpty());
+
+        player.setURL(a_);
+        engine.opens(1);
+        // A listener that plays the next file on hearing Stopped keeps it.
+        bool next = true;
+        connect(&player, &MediaPlayer::StatusChange, &player, [&] {
+            if (player.playState() == Stopped && std::exchange(next, false))
+                player.setURL(b_);
+        });
+        player.stop();
+        QCOMPARE(engine.calls.mid(engine.calls.indexOf("stop")),
+                 QStringList({"stop", "start", "pause:0", "load:/music/b.wav|b.wav"}));
+        QCOMPARE(story.lines, QStringList({"9", "3", "1", "9"}));
+        engine.ends(1, EndReason::Stopped);
+        engine.opens(2);
+        QCOMPARE(story.lines, QStringList({"9", "3", "1", "9", "3"}));
+
+        player.stop();
+        engine.ends(2, EndReason::Stopped);
+        player.stop();
+        QCOMPARE(engine.calls.count("stop"), 2);
+        QCOMPARE(story.lines, QStringList({"9", "3", "1", "9", "3", "1"}));
+    }
+
+    void aListenerThatStartsAFileCutsTheStaleSequence()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        engine.opens(1);
+        connect(&player, &MediaPlayer::StatusChange, &player, [&] {
+            if (player.playState() == MediaEnded)
+                player.setURL(b_);
+        });
+        engine.ends(1, EndReason::EndOfFile);
+        QCOMPARE(story.lines, QStringList({"9", "3", "8", "9"}));
+        QCOMPARE(player.URL(), b_);
+        engine.opens(2);
+        QCOMPARE(player.playState(), int(Playing));
+    }
+
+    void pauseAndResume()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.pause();
+        player.setURL(a_);
+        // Paused before the file opened: it opens paused.
+        Q_EMIT engine.pauseChanged(true);
+        QCOMPARE(player.playState(), int(Transitioning));
+        engine.opens(1);
+        QCOMPARE(player.playState(), int(Paused));
+        engine.calls.clear();
+        player.togglePause();
+        Q_EMIT engine.pauseChanged(false);
+        player.togglePause();
+        Q_EMIT engine.pauseChanged(true);
+        player.play();
+        QCOMPARE(engine.calls, QStringList({"pause:0", "pause:1", "pause:0"}));
+        QCOMPARE(story.lines, QStringList({"9", "2", "3", "2"}));
+    }
+
+    void playAfterAnEndPlaysTheSameFileAgain()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        player.play();
+        QVERIFY(engine.calls.isEmpty());
+        player.setURL(a_);
+        engine.opens(1);
+        engine.ends(1, EndReason::EndOfFile);
+        engine.calls.clear();
+        player.togglePause();
+        QCOMPARE(engine.calls, QStringList({"start", "pause:0", "load:/music/a.mp3|a.mp3"}));
+        QCOMPARE(player.playState(), int(Transitioning));
+    }
+
+    void anEngineThatQuitsIsReportedLikeAFileThatCannotBePlayed()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        engine.quits();
+        QVERIFY(story.lines.isEmpty());
+
+        player.setURL(a_);
+        engine.opens(1);
+        Q_EMIT engine.durationChanged(20);
+        engine.quits();
+        QCOMPARE(
+            story.lines,
+            QStringList({"9", "3", "1", "failed:0:「a.mp3」の再生中に再生エンジンが終了しました"}));
+        QCOMPARE(player.duration(), 0.0);
+        // The next file starts a new engine, whose numbers start again.
+        player.setURL(b_);
+        QCOMPARE(engine.calls.count("start"), 2);
+        engine.opens(1);
+        QCOMPARE(player.playState(), int(Playing));
+    }
+
+    void positionVolumeAndMuteFollowTheEngine()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        QSignalSpy positions(&player, &Transport::positionChanged);
+        QSignalSpy volumes(&player, &Transport::volumeChanged);
+        QSignalSpy mutes(&player, &Transport::muteChanged);
+        // The bar hears the position a few times a second, not at every step.
+        for (double seconds : {1.0, 1.1, 1.2})
+            Q_EMIT engine.positionChanged(seconds);
+        QCOMPARE(player.position(), 1.2);
+        QTRY_COMPARE(positions.size(), 1);
+        QCOMPARE(positions.at(0).at(0).toDouble(), 1.2);
+
+        player.setVolume(130);
+        QCOMPARE(engine.calls.last(), QStringLiteral("volume:100"));
+        Q_EMIT engine.volumeChanged(100);
+        Q_EMIT engine.volumeChanged(40);
+        QCOMPARE(player.volume(), 40);
+        QCOMPARE(volumes.size(), 2);
+
+        player.setMute(true);
+        QCOMPARE(engine.calls.last(), QStringLiteral("mute:1"));
+        Q_EMIT engine.muteChanged(true);
+        Q_EMIT engine.muteChanged(false);
+        QCOMPARE(player.isMuted(), false);
+        QCOMPARE(mutes.size(), 2);
+    }
+};
+
+CHIMEBOX_TEST_MAIN(TestEnginePlayer)
+#include "test_engine_player.moc"

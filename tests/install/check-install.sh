@@ -1,0 +1,91 @@
+#!/bin/sh
+# Installs the build into a temporary DESTDIR under /usr, checks that every
+# file sits where desktops look for it and that the pieces name each other,
+# then starts the menu entry's command as a user who cannot write /usr/bin and
+# checks that the settings land in that user's configuration folder.
+# Usage: check-install.sh BUILD_DIR APP_ID VERSION
+set -eu
+
+build=$1
+id=$2
+version=$3
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+    [ -z "$pid" ] || kill -KILL "$pid" 2>/dev/null || true
+    chmod -R u+w "$work" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+chmod 755 "$work"
+root=$work/root
+
+DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
+
+desktop=$root/usr/share/applications/$id.desktop
+icon=$root/usr/share/icons/hicolor/scalable/apps/$id.svg
+metainfo=$root/usr/share/metainfo/$id.metainfo.xml
+[ -x "$root/usr/bin/chimebox" ] || fail "no executable usr/bin/chimebox"
+for file in "$desktop" "$icon" "$metainfo"; do
+    [ -f "$file" ] || fail "not installed: ${file#"$root"}"
+done
+
+# A desktop shows the entry's icon by name and links the metainfo to the entry.
+[ "$(sed -n 's/^Icon=//p' "$desktop")" = "$id" ] || fail "the entry's Icon is not $id"
+grep -q "<id>$id</id>" "$metainfo" || fail "the metainfo's id is not $id"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not launch $id.desktop"
+grep -q "<release version=\"$version\"" "$metainfo" ||
+    fail "the metainfo has no release $version"
+
+# The menu entry's command, found on PATH as a desktop finds it.
+command=$(sed -n 's/^Exec=//p' "$desktop")
+[ "$(PATH=$root/usr/bin command -v "$command")" = "$root/usr/bin/chimebox" ] ||
+    fail "Exec=$command does not start the installed program"
+
+# Root may write /usr/bin whatever its mode says, so the program runs as
+# nobody there; anyone else runs it as themselves with the folder read-only.
+home=$work/home
+mkdir "$home"
+mkdir -m 700 "$home/run"
+if [ "$(id -u)" -eq 0 ]; then
+    chown -R 65534:65534 "$home"
+    set -- setpriv --reuid=65534 --regid=65534 --clear-groups
+else
+    chmod a-w "$root/usr/bin"
+    set --
+fi
+"$@" env -i HOME="$home" XDG_RUNTIME_DIR="$home/run" PATH="$root/usr/bin:/usr/bin:/bin" LANG=C.UTF-8 \
+    QT_QPA_PLATFORM=offscreen "$command" &
+pid=$!
+
+# SIGTERM saves like a close once the program has taken it over (it shows as
+# caught in /proc); before that it would simply end the process.
+caught() {
+    mask=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null) || return 1
+    [ $((0x${mask:-0} & 0x4000)) -ne 0 ]
+}
+tries=0
+until caught; do
+    tries=$((tries + 1))
+    [ $tries -le 300 ] || fail "the program did not start within 30 s"
+    kill -0 "$pid" 2>/dev/null || fail "the program ended at start"
+    sleep 0.1
+done
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+pid=
+[ $status -eq 0 ] || fail "the program exited with status $status after SIGTERM"
+
+[ -f "$home/.config/chimebox/chimebox.ini" ] ||
+    fail "no settings in ~/.config/chimebox: $(ls -A "$home/.config/chimebox" 2>&1)"
+[ "$(ls -A "$root/usr/bin")" = chimebox ] ||
+    fail "settings were written beside the executable: $(ls -A "$root/usr/bin")"
+echo "installed tree and settings folder OK"
