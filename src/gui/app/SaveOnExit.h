@@ -9,8 +9,9 @@ class StandardErrorFallback;
 // when the connection to the X server breaks: main never returns and the
 // window is never closed. The window's contents are still in memory, so such
 // an exit saves them like a close (Form1::Form_Unload), with any failure on
-// standard error since no box can be shown any more. One per process, from the
-// end of start-up until main returns; nothing is done at a normal exit.
+// standard error since no box can be shown any more, and the program then ends
+// at once with status 1. One per process, from the end of start-up until main
+// returns; nothing is done at a normal exit.
 class SaveOnExit
 {
 public:
