@@ -210,6 +210,9 @@ struct Listing
     std::optional<Stamp> stamp;
     bool trusted = false;
     std::vector<Entry> entries;
+    // What a link leads to can change while the folder itself does not, so
+    // lists of a folder with links are worked out again from its entries.
+    bool hasLinks = false;
     QString pattern;
     std::optional<QStringList> files;
     std::optional<QStringList> folders;
@@ -272,6 +275,9 @@ Listing &listingOf(const QString &folder)
                               .count();
     Listing fresh;
     fresh.entries = readEntries(folder, path);
+    fresh.hasLinks =
+        std::any_of(fresh.entries.begin(), fresh.entries.end(),
+                    [](const Entry &entry) { return entry.type == fs::file_type::symlink; });
     fresh.folder = folder;
     fresh.stamp = stamp;
     fresh.trusted = stamp && stamp->modifiedNs < readNs - Listing::kCoarsestStampNs;
@@ -381,8 +387,10 @@ QStringList audioFiles(const QString &folder, const QString &pattern)
             names.append(entry.name);
     }
     sortNaturally(names);
-    listing.pattern = pattern;
-    listing.files = names;
+    if (!listing.hasLinks) {
+        listing.pattern = pattern;
+        listing.files = names;
+    }
     return names;
 }
 
@@ -397,7 +405,8 @@ QStringList subfolders(const QString &folder)
             names.append(entry.name);
     }
     sortNaturally(names);
-    listing.folders = names;
+    if (!listing.hasLinks)
+        listing.folders = names;
     return names;
 }
 

@@ -292,6 +292,26 @@ void TestFolderScan::aFolderIsReadAfreshOnceItChanged()
     QCOMPARE(audioFiles(root, QStringLiteral("*.wav")), QStringList());
     QCOMPARE(audioFiles(root, QStringLiteral("*.wav;*.MP3")), (QStringList{"a.mp3", "b.mp3"}));
 
+    // What a link leads to changed elsewhere, not the folder: the link is
+    // looked at again.
+    QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(QStringLiteral("target"));
+    const QString targetFolder = elsewhere.filePath(QStringLiteral("CD3"));
+    tempfiles::touch(target);
+    tempfiles::makeFolder(targetFolder);
+    std::filesystem::create_symlink(nativename::toPath(target),
+                                    nativename::toPath(root + QStringLiteral("/linked.mp3")));
+    std::filesystem::create_directory_symlink(nativename::toPath(targetFolder),
+                                              nativename::toPath(root + QStringLiteral("/CD3")));
+    settle();
+    QCOMPARE(audioFiles(root, QStringLiteral("*.mp3")),
+             (QStringList{"a.mp3", "b.mp3", "linked.mp3"}));
+    QCOMPARE(subfolders(root), (QStringList{"CD2", "CD3"}));
+    QVERIFY(QFile::remove(target));
+    QVERIFY(QDir(elsewhere.path()).rmdir(QStringLiteral("CD3")));
+    QCOMPARE(audioFiles(root, QStringLiteral("*.mp3")), (QStringList{"a.mp3", "b.mp3"}));
+    QCOMPARE(subfolders(root), QStringList{"CD2"});
+
     // Its permissions changed, not its entries: still read afresh, and refused.
     if (!makeUnreadable(root))
         QSKIP("this user reads every folder");
