@@ -92,6 +92,37 @@ struct PlayerLog : QObject
     }
 };
 
+// The program's own wiring on the settings folder given, with message boxes
+// and the file manager faked so that nothing blocks.
+struct RealWindow
+{
+    playback::MpvController engine;
+    playback::EnginePlayer player{engine};
+    FakeMessageSink messages;
+    FakeFileManager fileManager;
+    app::Form1 form;
+
+    RealWindow(scheduler::Clock &clock, const QString &settingsFolder)
+        : form({player,
+                new playback::PlayerWidget(player),
+                clock,
+                messages,
+                fileManager,
+                settingsFolder,
+                {}})
+    {}
+
+    // Runs start-up and shows the window; File1 once the window is on screen.
+    browse::FileList *show()
+    {
+        form.Form_Load();
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form))
+            return nullptr;
+        return form.findChild<browse::FileList *>(QStringLiteral("File1"));
+    }
+};
+
 } // namespace
 
 class TestRealSound : public QObject
@@ -150,27 +181,12 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
                nativename::encode(musicDir.path()) + "\r\n");
 
-    // Wired as the program wires itself, with message boxes and the file
-    // manager faked so nothing blocks.
-    playback::MpvController engine;
-    engine.start();
-    playback::EnginePlayer player(engine);
     scheduler::SystemClock clock;
-    FakeMessageSink messages;
-    FakeFileManager fileManager;
-    app::Form1 form({player,
-                     new playback::PlayerWidget(player),
-                     clock,
-                     messages,
-                     fileManager,
-                     settingsDir.path(),
-                     {}});
-    form.Form_Load();
+    RealWindow rig(clock, settingsDir.path());
+    auto &[engine, player, messages, fileManager, form] = rig;
+    engine.start();
+    auto *File1 = rig.show();
     QVERIFY(form.formLoaded());
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-
-    auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
     auto *Command1 = form.findChild<QPushButton *>(QStringLiteral("Command1"));
     QVERIFY(File1 && Command1);
     QCOMPARE(File1->listCount(), 2);
@@ -268,22 +284,9 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
 
     // The window's clock says the alarm minute; its real timer ticks.
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
-    playback::MpvController engine;
-    playback::EnginePlayer player(engine);
-    FakeMessageSink messages;
-    FakeFileManager fileManager;
-    app::Form1 form({player,
-                     new playback::PlayerWidget(player),
-                     clock,
-                     messages,
-                     fileManager,
-                     settingsDir.path(),
-                     {}});
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-
-    auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
+    RealWindow rig(clock, settingsDir.path());
+    auto &[engine, player, messages, fileManager, form] = rig;
+    auto *File1 = rig.show();
     QVERIFY(File1);
     QCOMPARE(File1->listCount(), 2);
     QCOMPARE(File1->item(0), alarm);
@@ -341,22 +344,10 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
     writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
                nativename::encode(musicDir.path()) + "\r\n");
 
-    playback::MpvController engine;
-    playback::EnginePlayer player(engine);
     scheduler::SystemClock clock;
-    FakeMessageSink messages;
-    FakeFileManager fileManager;
-    app::Form1 form({player,
-                     new playback::PlayerWidget(player),
-                     clock,
-                     messages,
-                     fileManager,
-                     settingsDir.path(),
-                     {}});
-    form.Form_Load();
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
-    auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
+    RealWindow rig(clock, settingsDir.path());
+    auto &[engine, player, messages, fileManager, form] = rig;
+    auto *File1 = rig.show();
     QVERIFY(File1);
     PlayerLog log(player, recorder);
     story = [&] {

@@ -72,7 +72,9 @@ private Q_SLOTS:
 
         server.stop();
         QVERIFY(process->waitForFinished(20000));
-        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        const QByteArray errors = process->readAllStandardError();
+        QVERIFY2(process->exitStatus() == QProcess::NormalExit && process->exitCode() == 1,
+                 errors.constData());
         QCOMPARE(rig.bytes("chimebox.ini"), folder.toUtf8() + "\r\n");
         QCOMPARE(rig.bytes("chimeboxfl.ini"), "/x\r\n" + folder.toUtf8() + "\r\n\r\n");
     }
@@ -92,11 +94,12 @@ private Q_SLOTS:
 
         server.stop();
         QVERIFY(process->waitForFinished(20000));
-        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        const QByteArray errors = process->readAllStandardError();
+        QVERIFY2(process->exitStatus() == QProcess::NormalExit && process->exitCode() == 1,
+                 errors.constData());
         QCOMPARE(rig.bytes("chimebox.ini"), folder.toUtf8() + "\r\n");
         QCOMPARE(rig.bytes("chimeboxfl.ini"), "/x\r\n\r\n" + folder.toUtf8() + "\r\n");
         // The favourites' failure as its box would have said it, on a line.
-        const QByteArray errors = process->readAllStandardError();
         const QByteArray line =
             QStringLiteral("chimebox: 読み取り専用のため書き込めません: ").toUtf8() +
             rig.path("chimeboxfl.ini").toUtf8() + '\n';
