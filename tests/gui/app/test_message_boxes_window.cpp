@@ -65,6 +65,10 @@ class TestMessageBoxesWindow : public QObject
         QVERIFY(label->isVisible());
         QVERIFY(box->rect().contains(QRect(label->mapTo(box, QPoint()), label->sizeHint())));
         QVERIFY(box->buttons().first()->isVisible());
+        // Wide enough for the caption in a title bar, beside its icon and
+        // three buttons, even when the text is a few words.
+        QVERIFY2(box->width() >= 3 * box->fontMetrics().horizontalAdvance(box->windowTitle()),
+                 qPrintable(QString::number(box->width())));
         QVERIFY(colours(box->grab().toImage()) > 2);
     }
 
