@@ -54,7 +54,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray content =
         QByteArray(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1))
             .repeated(data[0] % 64 + 1);
-    const QString text = nativename::decode(content);
+    // A leading byte-order mark is no part of any setting.
+    QString text = nativename::decode(content);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
     for (const SettingsFile file :
          {SettingsFile::StopTime, SettingsFile::Favourites, SettingsFile::LastFolder})
         put(folder.path(file), content);

@@ -115,7 +115,12 @@ void SettingsFolder::writeLastFolder(const QString &folder) const
 
 QString SettingsFolder::read(SettingsFile file) const
 {
-    return textfile::ReadFile(path(file), {kMaxSettingsBytes, kMaxLineBytes});
+    QString text = textfile::ReadFile(path(file), {kMaxSettingsBytes, kMaxLineBytes});
+    // Windows editors start a UTF-8 file with a byte-order mark; it is no part
+    // of the folder or the time, and the writer never adds one back.
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
 }
 
 void SettingsFolder::write(SettingsFile file, const QString &text) const

@@ -77,7 +77,8 @@ public:
     void removeIfPresent(SettingsFile file) const;
 
     // Each reader refuses a file over kMaxSettingsBytes or with a line over
-    // kMaxLineBytes; whatever the file holds, only Failure is thrown.
+    // kMaxLineBytes; whatever the file holds, only Failure is thrown. A leading
+    // UTF-8 byte-order mark is skipped.
     StoredTime readTime(SettingsFile timeFile) const;
     // The hour text directly followed by the minute text, nothing trimmed.
     void writeTime(SettingsFile timeFile, const QString &hour, const QString &minute) const;

@@ -220,6 +220,28 @@ private Q_SLOTS:
         QCOMPARE(parseLastFolder(QStringLiteral("/a\n\r\n")), QStringLiteral("/a\n"));
     }
 
+    // Windows editors start UTF-8 files with a byte-order mark: every reader
+    // skips it, and what it read is written back without one.
+    void aByteOrderMarkIsSkipped()
+    {
+        QTemporaryDir dir;
+        const SettingsFolder folder(dir.path());
+        const QByteArray bom("\xEF\xBB\xBF");
+        put(folder, SettingsFile::PlayTime, bom + "0730\r\n");
+        QCOMPARE(folder.readTime(SettingsFile::PlayTime),
+                 (StoredTime{QStringLiteral("07"), QStringLiteral("30")}));
+        put(folder, SettingsFile::Favourites, bom + "/a\r\n/b\r\n\r\n");
+        const QStringList favourites = folder.readFavourites();
+        QCOMPARE(favourites, (QStringList{QStringLiteral("/a"), QStringLiteral("/b")}));
+        folder.writeFavourites(favourites);
+        QCOMPARE(bytesOf(folder, SettingsFile::Favourites), QByteArray("/a\r\n/b\r\n\r\n"));
+        put(folder, SettingsFile::LastFolder, bom + "/x\r\n");
+        QCOMPARE(folder.readLastFolder(), QStringLiteral("/x"));
+        // Only a leading mark is skipped; one inside a name is part of it.
+        put(folder, SettingsFile::LastFolder, "/x" + bom + "\r\n");
+        QCOMPARE(folder.readLastFolder(), QStringLiteral("/x\uFEFF"));
+    }
+
     // A file far larger than any chimebox writes is refused by its size before
     // any of it is read: a sparse file of 100 GB costs nothing, and the message
     // names the file.
