@@ -4,6 +4,7 @@
 #include "settings/SettingsFiles.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QTime>
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@ public:
     explicit FixedClock(QTime time) : time_(time) {}
     QString timeText() const override { return chimebox::scheduler::timeTextOf(time_); }
     QString dateText() const override { return QStringLiteral("03-04-2024"); }
+    QDateTime now() const override { return QDateTime(QDate(2024, 3, 4), time_); }
 
 private:
     QTime time_;
