@@ -4,6 +4,7 @@
 #include "playback/ContinuousPlay.h"
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace chimebox::playback {
@@ -92,13 +93,15 @@ void PlaybackSession::reportTickFailure(const QString &text)
 
 TickResult PlaybackSession::runTick()
 {
+    const QDateTime now = clock_.now();
     TickResult result;
     if (stopTimerDue()) {
         stop();
         result.stopPressed = true;
     }
-    result.alarmFired = playTimerDue();
+    playTimer(result, now);
     pendingPlay(result);
+    previousTick_ = now;
     return result;
 }
 
@@ -110,21 +113,63 @@ bool PlaybackSession::stopTimerDue() const
            scheduler::isNow(folder_.readTime(SettingsFile::StopTime), clock_);
 }
 
-bool PlaybackSession::playTimerDue()
+void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
 {
     // All five are read on every tick, in this order, whatever the earlier ones say.
-    const bool selected = files_.listIndex() >= 0;
+    const int index = files_.listIndex();
     const bool notPlaying = player_.playState() != Playing;
     const bool markerPresent = folder_.isPresent(SettingsFile::PlayMarker);
     const bool timePresent = folder_.isPresent(SettingsFile::PlayTime);
     const bool newDay = !lastAlarmDate_.firedOn(clock_.dateText());
-    if (!(notPlaying && markerPresent && timePresent && newDay && selected))
-        return false;
-    if (!scheduler::isNow(folder_.readTime(SettingsFile::PlayTime), clock_))
-        return false;
-    lastAlarmDate_.fired(clock_.dateText());
+    if (!(notPlaying && markerPresent && timePresent))
+        return;
+    const bool skipped = scheduler::skipsAMinute(previousTick_, now);
+    if (!newDay && !skipped)
+        return;
+    const settings::StoredTime time = folder_.readTime(SettingsFile::PlayTime);
+    if (newDay && scheduler::isNow(time, clock_)) {
+        fire(result, AlarmOutcome::OnTime, clock_.dateText(), index);
+        return;
+    }
+    if (!skipped)
+        return;
+
+    // The wall clock jumped past the alarm's minute: a suspend, a stopped
+    // process, a clock set forward or a daylight-saving gap.
+    const std::optional<QTime> minute = scheduler::minuteOf(time);
+    if (!minute)
+        return;
+    const std::optional<scheduler::SkippedMinute> passed =
+        scheduler::skippedMinute(*minute, previousTick_, now);
+    if (!passed)
+        return;
+    const QString date = scheduler::dateTextOf(passed->date);
+    if (lastAlarmDate_.firedOn(date))
+        return;
+    result.minutesLate = passed->minutesLate;
+    if (passed->minutesLate <= scheduler::kCatchUpMinutes) {
+        fire(result, AlarmOutcome::CaughtUp, date, index);
+        return;
+    }
+    // Too late to wake anyone: said once, and the day's alarm is spent.
+    lastAlarmDate_.fired(date);
+    result.alarm = AlarmOutcome::Missed;
+    Q_EMIT failureReported(
+        QStringLiteral(
+            "%1 のアラームは鳴りませんでした。スリープなどで止まっている間に %2 分過ぎていました。")
+            .arg(minute->toString(QStringLiteral("HH:mm")))
+            .arg(passed->minutesLate));
+}
+
+void PlaybackSession::fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index)
+{
+    lastAlarmDate_.fired(date);
     state_ = AutoPlay::Requested;
-    return true;
+    result.alarm = outcome;
+    // Nothing selected, as after a start or a change of folder: the folder's
+    // first file, from which continuous play goes on.
+    if (index < 0 && files_.listCount() > 0)
+        files_.setListIndex(0);
 }
 
 void PlaybackSession::pendingPlay(TickResult &result)
@@ -133,14 +178,21 @@ void PlaybackSession::pendingPlay(TickResult &result)
         return;
     state_ = AutoPlay::Idle;
     result.requestConsumed = true;
+    const bool byAlarm = result.alarmFired();
     const QString folder = files_.path();
     const int index = files_.listIndex();
-    // Nothing selected: the request is used up and the player keeps what it has.
-    if (index < 0)
+    if (index < 0) {
+        // A folder without files: an alarm still sounds, with the chime. Any
+        // other request is used up and the player keeps what it has.
+        if (byAlarm) {
+            player_.playChime();
+            failures_.started(true);
+        }
         return;
+    }
     player_.setURL(folder + u'/' + files_.item(index));
     result.urlSet = true;
-    failures_.started(result.alarmFired);
+    failures_.started(byAlarm);
 }
 
 } // namespace chimebox::playback

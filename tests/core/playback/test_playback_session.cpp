@@ -161,7 +161,7 @@ private Q_SLOTS:
         r.playAt("0730\r\n");
         r.clock.set(QTime(7, 30));
         r.files.setListIndex(0);
-        QVERIFY(r.run().alarmFired);
+        QVERIFY(r.run().alarmFired());
         r.player.fail();
         QCOMPARE(r.player.calls, (QStringList{"url:/music/a.mp3", "chime"}));
         // The chime ends like any file, and the next file follows it.
