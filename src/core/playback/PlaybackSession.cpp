@@ -20,6 +20,7 @@ PlaybackSession::PlaybackSession(MediaPlayer &player, browse::FileListView &file
 void PlaybackSession::stop()
 {
     state_ = AutoPlay::Stopped;
+    retryingAlarm_ = false;
     player_.stop();
     failures_.stopped();
 }
@@ -27,6 +28,7 @@ void PlaybackSession::stop()
 void PlaybackSession::requestPlay()
 {
     state_ = AutoPlay::Requested;
+    retryingAlarm_ = false;
     playbackFailureShown_ = false;
 }
 
@@ -58,12 +60,22 @@ void PlaybackSession::playbackFailed(const QString &reason, bool outputFailed)
     case PlaybackFailures::Action::GiveUp:
         state_ = AutoPlay::Stopped;
         break;
+    case PlaybackFailures::Action::RetryLater:
+        state_ = AutoPlay::Requested;
+        retryingAlarm_ = true;
+        break;
     }
     if (decision.message.isEmpty() || playbackFailureShown_)
         return;
     playbackFailureShown_ = true;
-    // The reason for a silent output already says all there is to say.
-    Q_EMIT failureReported(outputFailed ? reason : decision.message + u'\n' + reason);
+    // The reason for a silent output already says what failed; what is done
+    // about it follows.
+    if (!outputFailed)
+        Q_EMIT failureReported(decision.message + u'\n' + reason);
+    else if (decision.action == PlaybackFailures::Action::RetryLater)
+        Q_EMIT failureReported(reason + u'\n' + decision.message);
+    else
+        Q_EMIT failureReported(reason);
 }
 
 TickResult PlaybackSession::tick()
@@ -100,7 +112,7 @@ TickResult PlaybackSession::runTick()
         result.stopPressed = true;
     }
     playTimer(result, now);
-    pendingPlay(result);
+    pendingPlay(result, now);
     previousTick_ = now;
     return result;
 }
@@ -128,7 +140,7 @@ void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
         return;
     const settings::StoredTime time = folder_.readTime(SettingsFile::PlayTime);
     if (newDay && scheduler::isNow(time, clock_)) {
-        fire(result, AlarmOutcome::OnTime, clock_.dateText(), index);
+        fire(result, AlarmOutcome::OnTime, clock_.dateText(), index, now);
         return;
     }
     if (!skipped)
@@ -148,7 +160,7 @@ void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
         return;
     result.minutesLate = passed->minutesLate;
     if (passed->minutesLate <= scheduler::kCatchUpMinutes) {
-        fire(result, AlarmOutcome::CaughtUp, date, index);
+        fire(result, AlarmOutcome::CaughtUp, date, index, now);
         return;
     }
     // Too late to wake anyone: said once, and the day's alarm is spent.
@@ -161,10 +173,13 @@ void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
             .arg(passed->minutesLate));
 }
 
-void PlaybackSession::fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index)
+void PlaybackSession::fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index,
+                           const QDateTime &now)
 {
     lastAlarmDate_.fired(date);
     state_ = AutoPlay::Requested;
+    playbackFailureShown_ = false;
+    alarmFiredAt_ = now;
     result.alarm = outcome;
     // Nothing selected, as after a start or a change of folder: the folder's
     // first file, from which continuous play goes on.
@@ -172,13 +187,21 @@ void PlaybackSession::fire(TickResult &result, AlarmOutcome outcome, const QStri
         files_.setListIndex(0);
 }
 
-void PlaybackSession::pendingPlay(TickResult &result)
+void PlaybackSession::pendingPlay(TickResult &result, const QDateTime &now)
 {
+    const bool retry = std::exchange(retryingAlarm_, false);
     if (state_ != AutoPlay::Requested)
         return;
     state_ = AutoPlay::Idle;
     result.requestConsumed = true;
-    const bool byAlarm = result.alarmFired();
+    if (retry && alarmFiredAt_.secsTo(now) >= kOutputRetryMinutes * 60) {
+        // Still no audio output: the message said so when it first failed.
+        state_ = AutoPlay::Stopped;
+        failures_.stopped();
+        result.alarm = AlarmOutcome::CouldNotSound;
+        return;
+    }
+    const bool byAlarm = retry || result.alarmFired();
     const QString folder = files_.path();
     const int index = files_.listIndex();
     if (index < 0) {

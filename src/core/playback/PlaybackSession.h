@@ -17,9 +17,10 @@ namespace chimebox::playback {
 // What the play timer did at a tick.
 enum class AlarmOutcome {
     None,
-    OnTime,   // fired in its minute
-    CaughtUp, // fired on noticing that the clock had skipped its minute
-    Missed,   // the skipped minute was too long ago to ring now
+    OnTime,        // fired in its minute
+    CaughtUp,      // fired on noticing that the clock had skipped its minute
+    Missed,        // the skipped minute was too long ago to ring now
+    CouldNotSound, // no audio output came back in time for it
 };
 
 // What one tick did.
@@ -82,8 +83,9 @@ private:
     TickResult runTick();
     bool stopTimerDue() const;
     void playTimer(TickResult &result, const QDateTime &now);
-    void fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index);
-    void pendingPlay(TickResult &result);
+    void fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index,
+              const QDateTime &now);
+    void pendingPlay(TickResult &result, const QDateTime &now);
     void reportTickFailure(const QString &text);
 
     MediaPlayer &player_;
@@ -97,9 +99,14 @@ private:
     // The clock at the last tick that ran to its end: a minute skipped since
     // then is caught up.
     QDateTime previousTick_;
+    // When the alarm last fired, and whether the pending request tries it
+    // again because no audio output was there.
+    QDateTime alarmFiredAt_;
+    bool retryingAlarm_ = false;
     // Each kind of failure is reported once until things go right again: a
     // tick that fails every second until a tick succeeds, a folder that
-    // cannot be played until something plays or the user picks a file.
+    // cannot be played until something plays, the user picks a file or the
+    // alarm fires.
     bool tickFailureShown_ = false;
     bool playbackFailureShown_ = false;
 };
