@@ -3,14 +3,18 @@
 #include "scheduler/Clock.h"
 
 #include <QDateTime>
+#include <QTimeZone>
 #include <functional>
 
-// A clock that stands still until a test moves it; reads are counted.
+// A clock that stands still until a test moves it; reads are counted. It reads
+// the wall clock of its time zone, UTC unless a test gives another, so moving
+// it by seconds goes through that zone's daylight-saving changes.
 class FakeClock : public chimebox::scheduler::Clock
 {
 public:
-    explicit FakeClock(QDate date = QDate(2024, 3, 1), QTime time = QTime(7, 0))
-        : now_(date, time, Qt::UTC)
+    explicit FakeClock(QDate date = QDate(2024, 3, 1), QTime time = QTime(7, 0),
+                       const QTimeZone &zone = QTimeZone::utc())
+        : now_(date, time, zone)
     {}
 
     mutable int timeReads = 0;
@@ -30,9 +34,12 @@ public:
             onDateRead();
         return chimebox::scheduler::dateTextOf(now_.date());
     }
+    QDateTime now() const override { return now_; }
 
+    // The wall clock shows this time; as far as the program can tell, the
+    // clock was set or the machine slept.
     void set(QTime time) { now_.setTime(time); }
-    void set(QDate date, QTime time) { now_ = QDateTime(date, time, Qt::UTC); }
+    void set(QDate date, QTime time) { now_ = QDateTime(date, time, now_.timeZone()); }
     void advanceSecond(int seconds = 1) { now_ = now_.addSecs(seconds); }
     void advanceMinute(int minutes = 1) { now_ = now_.addSecs(60 * minutes); }
     void advanceDay(int days = 1) { now_ = now_.addDays(days); }

@@ -135,7 +135,7 @@ struct SessionRig
         int alarms = 0;
         for (QTime t = from; t <= to; t = t.addSecs(1)) {
             clock.set(t);
-            alarms += run().alarmFired ? 1 : 0;
+            alarms += run().alarmFired() ? 1 : 0;
         }
         return alarms;
     }

@@ -4,6 +4,10 @@
 
 namespace chimebox::playback {
 
+// How long an alarm that finds no audio output keeps trying: long enough for
+// a sound server restarting after a resume.
+inline constexpr int kOutputRetryMinutes = 5;
+
 // Decides what follows when the player reports that a file cannot be played,
 // so that continuous play skips such files without circling for ever through
 // a folder where nothing plays, and an alarm still makes a sound.
@@ -15,6 +19,7 @@ public:
         SkipToNext, // request the next file, as at the end of a file
         PlayChime,  // the alarm's file failed: sound the player's own chime
         GiveUp,     // stop continuous play and show the message once
+        RetryLater, // the alarm found no audio output yet: try it again
     };
 
     struct Decision
@@ -25,7 +30,8 @@ public:
 
     // The tick gave the player a file; byAlarm when the play timer asked for it.
     void started(bool byAlarm);
-    // A file played to its end, so sound came out: a new pass begins.
+    // A file played to its end, so sound came out: a new pass begins, and
+    // the alarm, if it was one, has been heard.
     void played();
     // The stop button, the stop timer or a change of folder: forget everything.
     void stopped();
@@ -36,6 +42,8 @@ public:
 private:
     bool active_ = false;
     bool alarmFile_ = false;
+    // The alarm has not yet made a sound, chime or file.
+    bool alarmUnheard_ = false;
     int failuresInRow_ = 0;
 };
 

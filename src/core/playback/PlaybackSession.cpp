@@ -4,6 +4,7 @@
 #include "playback/ContinuousPlay.h"
 
 #include <exception>
+#include <optional>
 #include <utility>
 
 namespace chimebox::playback {
@@ -19,6 +20,7 @@ PlaybackSession::PlaybackSession(MediaPlayer &player, browse::FileListView &file
 void PlaybackSession::stop()
 {
     state_ = AutoPlay::Stopped;
+    retryingAlarm_ = false;
     player_.stop();
     failures_.stopped();
 }
@@ -26,6 +28,7 @@ void PlaybackSession::stop()
 void PlaybackSession::requestPlay()
 {
     state_ = AutoPlay::Requested;
+    retryingAlarm_ = false;
     playbackFailureShown_ = false;
 }
 
@@ -57,12 +60,22 @@ void PlaybackSession::playbackFailed(const QString &reason, bool outputFailed)
     case PlaybackFailures::Action::GiveUp:
         state_ = AutoPlay::Stopped;
         break;
+    case PlaybackFailures::Action::RetryLater:
+        state_ = AutoPlay::Requested;
+        retryingAlarm_ = true;
+        break;
     }
     if (decision.message.isEmpty() || playbackFailureShown_)
         return;
     playbackFailureShown_ = true;
-    // The reason for a silent output already says all there is to say.
-    Q_EMIT failureReported(outputFailed ? reason : decision.message + u'\n' + reason);
+    // The reason for a silent output already says what failed; what is done
+    // about it follows.
+    if (!outputFailed)
+        Q_EMIT failureReported(decision.message + u'\n' + reason);
+    else if (decision.action == PlaybackFailures::Action::RetryLater)
+        Q_EMIT failureReported(reason + u'\n' + decision.message);
+    else
+        Q_EMIT failureReported(reason);
 }
 
 TickResult PlaybackSession::tick()
@@ -92,13 +105,15 @@ void PlaybackSession::reportTickFailure(const QString &text)
 
 TickResult PlaybackSession::runTick()
 {
+    const QDateTime now = clock_.now();
     TickResult result;
     if (stopTimerDue()) {
         stop();
         result.stopPressed = true;
     }
-    result.alarmFired = playTimerDue();
-    pendingPlay(result);
+    playTimer(result, now);
+    pendingPlay(result, now);
+    previousTick_ = now;
     return result;
 }
 
@@ -110,37 +125,97 @@ bool PlaybackSession::stopTimerDue() const
            scheduler::isNow(folder_.readTime(SettingsFile::StopTime), clock_);
 }
 
-bool PlaybackSession::playTimerDue()
+void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
 {
     // All five are read on every tick, in this order, whatever the earlier ones say.
-    const bool selected = files_.listIndex() >= 0;
+    const int index = files_.listIndex();
     const bool notPlaying = player_.playState() != Playing;
     const bool markerPresent = folder_.isPresent(SettingsFile::PlayMarker);
     const bool timePresent = folder_.isPresent(SettingsFile::PlayTime);
     const bool newDay = !lastAlarmDate_.firedOn(clock_.dateText());
-    if (!(notPlaying && markerPresent && timePresent && newDay && selected))
-        return false;
-    if (!scheduler::isNow(folder_.readTime(SettingsFile::PlayTime), clock_))
-        return false;
-    lastAlarmDate_.fired(clock_.dateText());
-    state_ = AutoPlay::Requested;
-    return true;
+    if (!(notPlaying && markerPresent && timePresent))
+        return;
+    const bool skipped = scheduler::skipsAMinute(previousTick_, now);
+    if (!newDay && !skipped)
+        return;
+    const settings::StoredTime time = folder_.readTime(SettingsFile::PlayTime);
+    if (newDay && scheduler::isNow(time, clock_)) {
+        fire(result, AlarmOutcome::OnTime, clock_.dateText(), index, now);
+        return;
+    }
+    if (!skipped)
+        return;
+
+    // The wall clock jumped past the alarm's minute: a suspend, a stopped
+    // process, a clock set forward or a daylight-saving gap.
+    const std::optional<QTime> minute = scheduler::minuteOf(time);
+    if (!minute)
+        return;
+    const std::optional<scheduler::SkippedMinute> passed =
+        scheduler::skippedMinute(*minute, previousTick_, now);
+    if (!passed)
+        return;
+    const QString date = scheduler::dateTextOf(passed->date);
+    if (lastAlarmDate_.firedOn(date))
+        return;
+    result.minutesLate = passed->minutesLate;
+    if (passed->minutesLate <= scheduler::kCatchUpMinutes) {
+        fire(result, AlarmOutcome::CaughtUp, date, index, now);
+        return;
+    }
+    // Too late to wake anyone: said once, and the day's alarm is spent.
+    lastAlarmDate_.fired(date);
+    result.alarm = AlarmOutcome::Missed;
+    Q_EMIT failureReported(
+        QStringLiteral(
+            "%1 のアラームは鳴りませんでした。スリープなどで止まっている間に %2 分過ぎていました。")
+            .arg(minute->toString(QStringLiteral("HH:mm")))
+            .arg(passed->minutesLate));
 }
 
-void PlaybackSession::pendingPlay(TickResult &result)
+void PlaybackSession::fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index,
+                           const QDateTime &now)
 {
+    lastAlarmDate_.fired(date);
+    state_ = AutoPlay::Requested;
+    playbackFailureShown_ = false;
+    alarmFiredAt_ = now;
+    result.alarm = outcome;
+    // Nothing selected, as after a start or a change of folder: the folder's
+    // first file, from which continuous play goes on.
+    if (index < 0 && files_.listCount() > 0)
+        files_.setListIndex(0);
+}
+
+void PlaybackSession::pendingPlay(TickResult &result, const QDateTime &now)
+{
+    const bool retry = std::exchange(retryingAlarm_, false);
     if (state_ != AutoPlay::Requested)
         return;
     state_ = AutoPlay::Idle;
     result.requestConsumed = true;
+    if (retry && alarmFiredAt_.secsTo(now) >= kOutputRetryMinutes * 60) {
+        // Still no audio output: the message said so when it first failed.
+        state_ = AutoPlay::Stopped;
+        failures_.stopped();
+        result.alarm = AlarmOutcome::CouldNotSound;
+        return;
+    }
+    const bool byAlarm = retry || result.alarmFired();
     const QString folder = files_.path();
     const int index = files_.listIndex();
-    // Nothing selected: the request is used up and the player keeps what it has.
-    if (index < 0)
+    if (index < 0) {
+        // A folder without files: an alarm still sounds, with the chime. Any
+        // other request is used up and the player keeps what it has.
+        if (byAlarm) {
+            player_.playChime();
+            failures_.started(true);
+        }
         return;
+    }
     player_.setURL(folder + u'/' + files_.item(index));
     result.urlSet = true;
-    failures_.started(result.alarmFired);
+    failures_.started(byAlarm);
 }
 
 } // namespace chimebox::playback

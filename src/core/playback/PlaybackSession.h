@@ -8,18 +8,35 @@
 #include "scheduler/Clock.h"
 #include "settings/SettingsFiles.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
 namespace chimebox::playback {
 
+// What the play timer did at a tick.
+enum class AlarmOutcome {
+    None,
+    OnTime,        // fired in its minute
+    CaughtUp,      // fired on noticing that the clock had skipped its minute
+    Missed,        // the skipped minute was too long ago to ring now
+    CouldNotSound, // no audio output came back in time for it
+};
+
 // What one tick did.
 struct TickResult
 {
-    bool stopPressed = false;     // the stop timer stopped playback
-    bool alarmFired = false;      // the play timer requested playback
+    bool stopPressed = false; // the stop timer stopped playback
+    AlarmOutcome alarm = AlarmOutcome::None;
+    int minutesLate = 0;          // for CaughtUp and Missed
     bool requestConsumed = false; // a pending request was taken
     bool urlSet = false;          // the player was given a file
+
+    // The play timer requested playback.
+    bool alarmFired() const
+    {
+        return alarm == AlarmOutcome::OnTime || alarm == AlarmOutcome::CaughtUp;
+    }
 };
 
 // Everything that decides what plays and when: the continuous-play machine,
@@ -53,7 +70,9 @@ public:
 
     // Stop timer, play timer, pending play, in that order. Never throws: a
     // step that fails ends the tick and is reported, once until a tick
-    // succeeds again.
+    // succeeds again. The play timer fires in its minute, or, when the wall
+    // clock skipped that minute since the last tick that got through, at once
+    // if it is no more than kCatchUpMinutes late.
     TickResult tick();
 
 Q_SIGNALS:
@@ -63,8 +82,10 @@ Q_SIGNALS:
 private:
     TickResult runTick();
     bool stopTimerDue() const;
-    bool playTimerDue();
-    void pendingPlay(TickResult &result);
+    void playTimer(TickResult &result, const QDateTime &now);
+    void fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index,
+              const QDateTime &now);
+    void pendingPlay(TickResult &result, const QDateTime &now);
     void reportTickFailure(const QString &text);
 
     MediaPlayer &player_;
@@ -75,9 +96,17 @@ private:
     AutoPlay state_ = AutoPlay::Idle;
     scheduler::LastAlarmDate lastAlarmDate_;
     PlaybackFailures failures_;
+    // The clock at the last tick that ran to its end: a minute skipped since
+    // then is caught up.
+    QDateTime previousTick_;
+    // When the alarm last fired, and whether the pending request tries it
+    // again because no audio output was there.
+    QDateTime alarmFiredAt_;
+    bool retryingAlarm_ = false;
     // Each kind of failure is reported once until things go right again: a
     // tick that fails every second until a tick succeeds, a folder that
-    // cannot be played until something plays or the user picks a file.
+    // cannot be played until something plays, the user picks a file or the
+    // alarm fires.
     bool tickFailureShown_ = false;
     bool playbackFailureShown_ = false;
 };

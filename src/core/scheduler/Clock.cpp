@@ -24,4 +24,9 @@ QString SystemClock::dateText() const
     return dateTextOf(QDate::currentDate());
 }
 
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
+
 } // namespace chimebox::scheduler

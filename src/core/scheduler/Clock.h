@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QTime>
 
@@ -15,6 +16,10 @@ public:
     virtual QString timeText() const = 0;
     // MM-dd-yyyy.
     virtual QString dateText() const = 0;
+    // The same instant with its place in real time: date() and time() read
+    // as the wall clock does, while the distance between two readings is real
+    // time, so a daylight-saving change is told from a suspend or a clock set.
+    virtual QDateTime now() const = 0;
 };
 
 // The texts of a given instant, as every clock of the program spells them.
@@ -26,6 +31,7 @@ class SystemClock final : public Clock
 public:
     QString timeText() const override;
     QString dateText() const override;
+    QDateTime now() const override;
 };
 
 } // namespace chimebox::scheduler

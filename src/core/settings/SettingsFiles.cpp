@@ -132,6 +132,12 @@ StoredTime parseTime(const QString &stored)
 {
     QString text = stored;
     text.removeIf(isLineBreak);
+    // A Japanese input method left in full-width mode types these digits
+    // straight into the pickers; they mean what ASCII digits mean.
+    for (QChar &c : text) {
+        if (c >= QChar(0xFF10) && c <= QChar(0xFF19))
+            c = QChar(char16_t(u'0' + (c.unicode() - 0xFF10)));
+    }
     return {text.left(2), text.right(2)};
 }
 

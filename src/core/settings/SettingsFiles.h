@@ -45,6 +45,7 @@ struct StoredTime
 
 // The first two and the last two characters of the stored text once every
 // line break is gone (all of it when shorter); what lies between is dropped.
+// Full-width digits read as ASCII ones; the file keeps them as typed.
 StoredTime parseTime(const QString &stored);
 
 // The non-empty lines, in file order, duplicates kept. A folder whose name

@@ -8,6 +8,7 @@
 #include "browse/FileManager.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlaybackSession.h"
+#include "scheduler/AlarmTime.h"
 #include "scheduler/TimerSettings.h"
 #include "window/WindowWidth.h"
 
@@ -17,9 +18,30 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QListWidget>
+#include <QPalette>
 #include <QScreen>
 
 namespace chimebox::app {
+
+namespace {
+
+// A picker whose time can never come round is tinted and says why in its
+// tooltip; size and place stay as they are. A palette that sets no role
+// gives the window's own back.
+void markNeverMatching(QComboBox &picker, const QString &why)
+{
+    QPalette palette;
+    if (!why.isEmpty()) {
+        const QColor tint(0xff, 0xc7, 0xce);
+        palette.setColor(QPalette::Base, tint);
+        palette.setColor(QPalette::Button, tint);
+        palette.setColor(QPalette::Text, QColor(0x9c, 0x00, 0x06));
+    }
+    picker.setPalette(palette);
+    picker.setToolTip(why);
+}
+
+} // namespace
 
 class Form1::Geometry final : public window::WindowGeometry
 {
@@ -229,24 +251,46 @@ void Form1::File1_OLEDragDrop(const QMimeData *data)
 
 // Timer settings.
 
+// Each marks the pickers before it writes, so a write that fails still leaves
+// the marks right.
+
 void Form1::Check1_Click()
 {
+    showTimesThatNeverMatch();
     timerSettings_->switchStopTimer(checkValue(*Check1));
 }
 
 void Form1::Check2_Click()
 {
+    showTimesThatNeverMatch();
     timerSettings_->switchPlayTimer(checkValue(*Check2));
 }
 
 void Form1::saveStopTime()
 {
+    showTimesThatNeverMatch();
     timerSettings_->saveStopTime(formLoaded_, Combo1->currentText(), Combo2->currentText());
 }
 
 void Form1::savePlayTime()
 {
+    showTimesThatNeverMatch();
     timerSettings_->savePlayTime(formLoaded_, Combo3->currentText(), Combo4->currentText());
+}
+
+void Form1::showTimesThatNeverMatch()
+{
+    const auto show = [](const QCheckBox &box, scheduler::Timer timer, QComboBox &hour,
+                         QComboBox &minute) {
+        const QString why =
+            checkValue(box) == 1
+                ? scheduler::whyItNeverMatches(timer, hour.currentText(), minute.currentText())
+                : QString();
+        markNeverMatching(hour, why);
+        markNeverMatching(minute, why);
+    };
+    show(*Check1, scheduler::Timer::Stop, *Combo1, *Combo2);
+    show(*Check2, scheduler::Timer::Play, *Combo3, *Combo4);
 }
 
 void Form1::Combo1_Change()

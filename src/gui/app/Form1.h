@@ -126,6 +126,8 @@ private:
 
     void saveStopTime();
     void savePlayTime();
+    // Marks each ticked timer's pickers whose time can never come round.
+    void showTimesThatNeverMatch();
 
     // Runs a handler started by the window system: a failure ends the handler
     // and is reported; the program keeps running.

@@ -80,6 +80,7 @@ void Form1::Form_Load()
     Restorer restorer(*this);
     const RestoreResult result = restoreSettings(settings_, restorer);
     exitSave_.keep(result.notRestored);
+    showTimesThatNeverMatch();
     formLoaded_ = true;
 
     // Start-up runs before the window is shown; the report waits for the

@@ -53,14 +53,26 @@ private Q_SLOTS:
         QCOMPARE(empty.failed(false, 0).action, Action::GiveUp);
     }
 
-    void noOutputGivesUpAtOnceEvenForTheAlarm()
+    // Without audio output nothing can be heard: play stops at once. An
+    // alarm not yet heard waits for the output instead, the chime included.
+    void noOutputGivesUpAtOnceUnlessTheAlarmIsYetToSound()
     {
         PlaybackFailures policy;
-        policy.started(true);
+        policy.started(false);
         const auto d = policy.failed(true, 10);
         QCOMPARE(d.action, Action::GiveUp);
         QCOMPARE(d.message, noOutput);
         QCOMPARE(policy.failed(true, 10).action, Action::Ignore);
+
+        policy.started(true);
+        const auto wait = policy.failed(true, 10);
+        QCOMPARE(wait.action, Action::RetryLater);
+        QVERIFY(wait.message.contains(QStringLiteral("5 分間")));
+        QCOMPARE(policy.failed(false, 10).action, Action::PlayChime);
+        QCOMPARE(policy.failed(true, 10).action, Action::RetryLater);
+        // Heard once: a later loss of the output ends play like any other.
+        policy.played();
+        QCOMPARE(policy.failed(true, 10).action, Action::GiveUp);
     }
 
     void theAlarmChimesOncePerAlarm()

@@ -161,7 +161,7 @@ private Q_SLOTS:
         r.playAt("0730\r\n");
         r.clock.set(QTime(7, 30));
         r.files.setListIndex(0);
-        QVERIFY(r.run().alarmFired);
+        QVERIFY(r.run().alarmFired());
         r.player.fail();
         QCOMPARE(r.player.calls, (QStringList{"url:/music/a.mp3", "chime"}));
         // The chime ends like any file, and the next file follows it.
@@ -171,6 +171,60 @@ private Q_SLOTS:
         r.run();
         QCOMPARE(r.player.urls.last(), QStringLiteral("/music/b.mp3"));
         QVERIFY(r.reported.isEmpty());
+    }
+
+    // The alarm finds no audio output, as while a sound server restarts after
+    // a resume: each tick tries again, said once, until sound comes out, the
+    // user stops it, or five minutes have passed.
+    void anAlarmWithoutAudioOutputTriesAgainForFiveMinutes_data()
+    {
+        QTest::addColumn<int>("backAfter"); // seconds; -1 never
+        QTest::addColumn<int>("stopAt");    // seconds; -1 never
+        QTest::addColumn<int>("tries");
+        QTest::addColumn<bool>("heard");
+        QTest::newRow("back after 10 s") << 10 << -1 << 11 << true;
+        QTest::newRow("back after 4:59") << 299 << -1 << 300 << true;
+        QTest::newRow("never back") << -1 << -1 << 300 << false;
+        QTest::newRow("stopped by the user") << -1 << 30 << 30 << false;
+    }
+    void anAlarmWithoutAudioOutputTriesAgainForFiveMinutes()
+    {
+        QFETCH(int, backAfter);
+        QFETCH(int, stopAt);
+        QFETCH(int, tries);
+        QFETCH(bool, heard);
+        SessionRig &r = *rig;
+        r.playAt("0730\r\n");
+        r.files.setListIndex(0);
+        const QString reason = QStringLiteral("音声を出力できません（x）");
+        QList<chimebox::playback::AlarmOutcome> outcomes;
+        for (int s = 0; s <= 400; ++s) {
+            r.clock.set(QTime(7, 30).addSecs(s));
+            if (s == stopAt)
+                r.session.stop();
+            const auto result = r.run();
+            if (result.alarm != chimebox::playback::AlarmOutcome::None)
+                outcomes.append(result.alarm);
+            if (!result.urlSet)
+                continue;
+            if (backAfter < 0 || s < backAfter)
+                r.player.fail(reason, true);
+            else
+                r.player.setPlayState(PlayState::Playing);
+        }
+        QCOMPARE(r.player.urls.size(), tries);
+        QCOMPARE(r.player.urls.last(), QStringLiteral("/music/a.mp3"));
+        QCOMPARE(r.player.playState(), int(heard ? PlayState::Playing : PlayState::Stopped));
+        using chimebox::playback::AlarmOutcome;
+        const bool gaveUp = !heard && stopAt < 0;
+        const QList<AlarmOutcome> expected =
+            gaveUp ? QList{AlarmOutcome::OnTime, AlarmOutcome::CouldNotSound}
+                   : QList{AlarmOutcome::OnTime};
+        QCOMPARE(outcomes, expected);
+        QCOMPARE(r.reported.size(), 1);
+        QVERIFY2(r.reported.first().startsWith(reason + u'\n') &&
+                     r.reported.first().contains(QStringLiteral("5 分間")),
+                 qPrintable(r.reported.first()));
     }
 
     void aFailureIsReportedOnceUntilSomethingPlaysOrTheUserPicks()

@@ -101,8 +101,8 @@ private Q_SLOTS:
                 const bool started = r.player.urls.size() > urlsBefore;
                 if (started)
                     playedFor = 0;
-                alarms += result.alarmFired ? 1 : 0;
-                if (result.alarmFired)
+                alarms += result.alarmFired() ? 1 : 0;
+                if (result.alarmFired())
                     QCOMPARE(now, alarmMinute);
                 const bool inStopMinute = now >= stopMinute && now < stopMinute.addSecs(60);
                 if (result.stopPressed) {

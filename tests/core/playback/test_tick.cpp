@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
+#include <QTimeZone>
 #include <filesystem>
 #include <memory>
 
@@ -12,10 +13,14 @@
 #include <sys/stat.h>
 #endif
 
+using chimebox::playback::AlarmOutcome;
 using chimebox::playback::AutoPlay;
 using chimebox::playback::PlayState;
 using chimebox::playback::TickResult;
+using chimebox::scheduler::Timer;
+using chimebox::scheduler::whyItNeverMatches;
 using chimebox::settings::SettingsFile;
+using chimebox::settings::StoredTime;
 using Rig = SessionRig;
 
 // The one-second tick: stop timer, play timer and pending play, run by the
@@ -55,6 +60,29 @@ private Q_SLOTS:
         QTest::newRow("0730 LF only") << QByteArray("0730\n") << QStringList{"07:30"};
         QTest::newRow("0730 CR only") << QByteArray("0730\r") << QStringList{"07:30"};
         QTest::newRow("LF inside") << QByteArray("07\n30\n") << QStringList{"07:30"};
+        // As a person means them: a Windows editor's byte-order mark, and the
+        // digits of an input method left in full-width mode.
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF"
+                                                       "0730\r\n")
+                                         << QStringList{"07:30"};
+        QTest::newRow("full-width") << QByteArray("０７３０\r\n") << QStringList{"07:30"};
+        QTest::newRow("full-width, colon") << QByteArray("０７：３０") << QStringList{"07:30"};
+        QTest::newRow("full-width after a mark") << QByteArray("\xEF\xBB\xBF"
+                                                               "２３５９\r\n")
+                                                 << QStringList{"23:59"};
+        QTest::newRow("blank, 730") << QByteArray(" 730\r\n") << never;
+        QTest::newRow("-1") << QByteArray("-1\r\n") << never;
+        QTest::newRow("2400") << QByteArray("2400\r\n") << never;
+        QTest::newRow("0760") << QByteArray("0760\r\n") << never;
+        QTest::newRow("letters") << QByteArray("ab\r\n") << never;
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFE"
+                                              "0\0"
+                                              "7\0"
+                                              "3\0"
+                                              "0\0"
+                                              "\r\0\n\0",
+                                              14)
+                                << never;
     }
     void storedTimeFiresAtItsMinute()
     {
@@ -63,6 +91,12 @@ private Q_SLOTS:
         Rig &r = *rig;
         r.stopAt(stored);
         r.playAt(stored);
+        // The pickers show what start-up reads, and are marked exactly when
+        // that time never comes round.
+        const StoredTime shown = r.folder.readTime(SettingsFile::PlayTime);
+        for (const Timer timer : {Timer::Stop, Timer::Play})
+            QCOMPARE(whyItNeverMatches(timer, shown.hour, shown.minute).isEmpty(),
+                     !minutes.isEmpty());
         QStringList stops, alarms;
         for (int m = 0; m < 24 * 60; ++m) {
             r.clock.set(QTime(m / 60, m % 60, 30));
@@ -71,7 +105,7 @@ private Q_SLOTS:
             const QString hhmm = QTime(m / 60, m % 60).toString(QStringLiteral("HH:mm"));
             if (result.stopPressed)
                 stops.append(hhmm);
-            if (result.alarmFired)
+            if (result.alarmFired())
                 alarms.append(hhmm);
         }
         QCOMPARE(stops, minutes);
@@ -138,7 +172,7 @@ private Q_SLOTS:
         // So does a change of the play time, even to the same minute.
         r.timerSettings.savePlayTime(true, "07", "30");
         r.clock.set(QTime(7, 30, 41));
-        QVERIFY(r.run().alarmFired);
+        QVERIFY(r.run().alarmFired());
         QCOMPARE(r.sweep(QTime(7, 30, 42), QTime(7, 31, 5)), 0);
 
         // The next day at the same minute, once again.
@@ -180,16 +214,163 @@ private Q_SLOTS:
         }
     }
 
-    void noSelectionMeansNoAlarm()
+    // After a start or a change of folder nothing is selected: the alarm
+    // plays the folder's first file and the folder goes on from there; in a
+    // folder without files the chime sounds. A selected file still wins.
+    void anAlarmWithNothingSelectedPlaysTheFirstFile_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("calls");
+        const QStringList ab{"a.mp3", "b.mp3"};
+        QTest::newRow("after a start")
+            << "/music" << ab << -1 << QStringList{"url:/music/a.mp3", "url:/music/b.mp3"};
+        QTest::newRow("after browsing") << "/other" << QStringList{"x.mp3"} << -1
+                                        << QStringList{"url:/other/x.mp3", "url:/other/x.mp3"};
+        QTest::newRow("selected") << "/music" << ab << 1
+                                  << QStringList{"url:/music/b.mp3", "url:/music/a.mp3"};
+        QTest::newRow("no files") << "/empty" << QStringList() << -1 << QStringList{"chime"};
+    }
+    void anAlarmWithNothingSelectedPlaysTheFirstFile()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QStringList, names);
+        QFETCH(int, selected);
+        QFETCH(QStringList, calls);
         Rig &r = *rig;
+        r.player.startsPlaying = true;
         r.playAt("0730\r\n");
-        r.files.setListIndex(-1);
-        r.session.lastAlarmDate().fired(QStringLiteral("02-29-2024"));
-        QCOMPARE(r.sweep(QTime(7, 30), QTime(7, 30, 59)), 0);
-        QCOMPARE(r.lastAlarmDate(), QStringLiteral("02-29-2024"));
-        QCOMPARE(r.state(), AutoPlay::Idle);
-        QVERIFY(r.player.calls.isEmpty());
+        r.files.show(folder, names);
+        r.files.setListIndex(selected);
+        QCOMPARE(r.sweep(QTime(7, 30), QTime(7, 30, 5)), 1);
+        QCOMPARE(r.lastAlarmDate(), QStringLiteral("03-01-2024"));
+        r.player.finishFile();
+        r.run();
+        QCOMPARE(r.player.calls, calls);
+        QVERIFY(r.reported.isEmpty());
+    }
+
+    // The wall clock jumps past the alarm's minute between two ticks: the
+    // machine slept, the process was stopped, the clock was set, or daylight
+    // saving skipped or repeated an hour. Each row ticks once at the first
+    // time, moves the clock to the second (at once, or second by second
+    // through the zone's changes), then ticks on for three minutes.
+    void aSkippedMinuteIsCaughtUpWithinHalfAnHour_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QDateTime>("from");
+        QTest::addColumn<QDateTime>("to");
+        QTest::addColumn<bool>("bySeconds");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("minutesLate");
+        QTest::addColumn<QString>("lastDate");
+        const QDate day(2024, 3, 1);
+        const auto at = [](QDate date, int h, int m, int s = 0) {
+            return QDateTime(date, QTime(h, m, s));
+        };
+        const QByteArray utc("UTC");
+        const QByteArray t0730("0730\r\n");
+        const int none = int(AlarmOutcome::None);
+        const int onTime = int(AlarmOutcome::OnTime);
+        const int caughtUp = int(AlarmOutcome::CaughtUp);
+        const int missed = int(AlarmOutcome::Missed);
+        QTest::newRow("stopped 07:29:55 to 07:31:10")
+            << utc << at(day, 7, 29, 55) << at(day, 7, 31, 10) << false << t0730 << caughtUp << 1
+            << "03-01-2024";
+        QTest::newRow("clock set 07:29:55 to 07:31:05")
+            << utc << at(day, 7, 29, 55) << at(day, 7, 31, 5) << false << t0730 << caughtUp << 1
+            << "03-01-2024";
+        QTest::newRow("30 minutes late") << utc << at(day, 7, 29, 59) << at(day, 8, 0, 59) << false
+                                         << t0730 << caughtUp << 30 << "03-01-2024";
+        QTest::newRow("31 minutes late") << utc << at(day, 7, 29, 59) << at(day, 8, 1) << false
+                                         << t0730 << missed << 31 << "03-01-2024";
+        QTest::newRow("asleep overnight") << utc << at(day, 23, 10) << at(day.addDays(1), 7, 45)
+                                          << false << t0730 << caughtUp << 15 << "03-02-2024";
+        QTest::newRow("asleep for three days") << utc << at(day, 7, 0) << at(day.addDays(3), 9, 0)
+                                               << false << t0730 << missed << 90 << "03-04-2024";
+        QTest::newRow("past midnight, the day before's minute")
+            << utc << at(day, 23, 58, 30) << at(day.addDays(1), 0, 10) << false
+            << QByteArray("2359\r\n") << caughtUp << 11 << "03-01-2024";
+        QTest::newRow("woke in the minute") << utc << at(day, 7, 28) << at(day, 7, 30, 5) << false
+                                            << t0730 << onTime << 0 << "03-01-2024";
+        QTest::newRow("woke before the minute") << utc << at(day, 7, 0) << at(day, 7, 29, 30)
+                                                << false << t0730 << onTime << 0 << "03-01-2024";
+        QTest::newRow("a time that never comes round")
+            << utc << at(day, 7, 0) << at(day, 7, 45) << false << QByteArray("730\r\n") << none << 0
+            << "";
+        // It rang at its first tick; the minute comes round again.
+        QTest::newRow("clock set back after ringing")
+            << utc << at(day, 7, 30) << at(day, 7, 29) << false << t0730 << onTime << 0
+            << "03-01-2024";
+        // Berlin's clocks go from 01:59:59 to 03:00:00 that night: 02:30
+        // never comes, and 03:00 is its moment.
+        QTest::newRow("daylight-saving gap")
+            << QByteArray("Europe/Berlin") << at(QDate(2026, 3, 29), 1, 59, 50)
+            << at(QDate(2026, 3, 29), 3, 0, 10) << true << QByteArray("0230\r\n") << caughtUp << 0
+            << "03-29-2026";
+        // ... and from 02:59:59 back to 02:00:00 in October: 02:30 comes twice.
+        QTest::newRow("daylight-saving end")
+            << QByteArray("Europe/Berlin") << at(QDate(2026, 10, 25), 1, 59, 50)
+            << at(QDate(2026, 10, 25), 3, 0, 10) << true << QByteArray("0230\r\n") << onTime << 0
+            << "10-25-2026";
+    }
+    void aSkippedMinuteIsCaughtUpWithinHalfAnHour()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QDateTime, from);
+        QFETCH(QDateTime, to);
+        QFETCH(bool, bySeconds);
+        QFETCH(QByteArray, stored);
+        QFETCH(int, outcome);
+        QFETCH(int, minutesLate);
+        QFETCH(QString, lastDate);
+        const QTimeZone timeZone(zone);
+        QVERIFY2(timeZone.isValid(), zone.constData());
+        Rig &r = *rig;
+        r.player.startsPlaying = true;
+        r.playAt(stored);
+        r.clock = FakeClock(from.date(), from.time(), timeZone);
+        QList<TickResult> fired;
+        const auto tick = [&] {
+            const TickResult result = r.run();
+            if (result.alarm != AlarmOutcome::None)
+                fired.append(result);
+            // The alarm's file plays for a second.
+            if (r.player.playState() == PlayState::Playing)
+                r.player.setPlayState(PlayState::Stopped);
+        };
+        tick();
+        const QDateTime end(to.date(), to.time(), timeZone);
+        if (bySeconds) {
+            while (r.clock.now() < end) {
+                r.clock.advanceSecond();
+                tick();
+            }
+        } else {
+            r.clock.set(to.date(), to.time());
+            tick();
+        }
+        for (int s = 0; s < 180; ++s) {
+            r.clock.advanceSecond();
+            tick();
+        }
+
+        QCOMPARE(fired.size(), outcome == int(AlarmOutcome::None) ? 0 : 1);
+        QCOMPARE(r.lastAlarmDate(), lastDate);
+        if (fired.isEmpty())
+            return;
+        QCOMPARE(int(fired.first().alarm), outcome);
+        QCOMPARE(fired.first().minutesLate, minutesLate);
+        const bool rang = fired.first().alarmFired();
+        QCOMPARE(r.player.urls, rang ? QStringList{"/music/b.mp3"} : QStringList());
+        // Missing it is said once, with the minute and how late it was.
+        QCOMPARE(r.reported.size(), rang ? 0 : 1);
+        if (!rang)
+            QVERIFY2(r.reported.first().contains(QStringLiteral("07:30")) &&
+                         r.reported.first().contains(QString::number(minutesLate)),
+                     qPrintable(r.reported.first()));
     }
 
     void everyConditionIsReadEachTickInOrder()
@@ -219,7 +400,7 @@ private Q_SLOTS:
             log.append(QStringLiteral("date"));
             QFile::remove(r.folder.path(SettingsFile::PlayMarker));
         };
-        QVERIFY(r.run().alarmFired);
+        QVERIFY(r.run().alarmFired());
         // The date is read once more for storing it, then the pending play reads the list.
         QCOMPARE(log, (QStringList{"index", "state", "date", "date", "index"}));
         QCOMPARE(r.player.urls, QStringList{"/music/a.mp3"});
@@ -238,14 +419,14 @@ private Q_SLOTS:
         connect(&r.player, &FakePlayer::StatusChange, this, [&] { seen.append(r.state()); });
         r.clock.set(QTime(7, 30));
         const TickResult first = r.run();
-        QVERIFY(first.stopPressed && first.alarmFired && first.requestConsumed && first.urlSet);
+        QVERIFY(first.stopPressed && first.alarmFired() && first.requestConsumed && first.urlSet);
         QCOMPARE(r.player.calls, (QStringList{"stop", "url:/music/b.mp3"}));
         QCOMPARE(r.state(), AutoPlay::Idle);
         QCOMPARE(r.lastAlarmDate(), QStringLiteral("03-01-2024"));
 
         r.clock.advanceSecond();
         const TickResult second = r.run();
-        QVERIFY(second.stopPressed && !second.alarmFired && !second.urlSet);
+        QVERIFY(second.stopPressed && !second.alarmFired() && !second.urlSet);
         QCOMPARE(r.player.calls, (QStringList{"stop", "url:/music/b.mp3", "stop"}));
         QCOMPARE(r.state(), AutoPlay::Stopped);
         QCOMPARE(r.player.playState(), int(PlayState::Stopped));
@@ -398,14 +579,14 @@ private Q_SLOTS:
         r.player.onStateRead = [] { throw 42; };
         for (int i = 0; i < 3; ++i) {
             const TickResult result = r.run();
-            QVERIFY(!result.stopPressed && !result.alarmFired && !result.requestConsumed);
+            QVERIFY(!result.stopPressed && !result.alarmFired() && !result.requestConsumed);
         }
         QCOMPARE(r.reported.size(), 1);
         QVERIFY(!r.reported.first().isEmpty());
         r.player.onStateRead = nullptr;
         r.playAt("0730\r\n");
         r.clock.set(QTime(7, 30));
-        QVERIFY(r.run().alarmFired);
+        QVERIFY(r.run().alarmFired());
     }
 };
 

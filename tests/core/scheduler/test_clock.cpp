@@ -43,11 +43,15 @@ private Q_SLOTS:
             const QDateTime before = QDateTime::currentDateTime();
             const QString time = clock.timeText();
             const QString date = clock.dateText();
+            const QDateTime now = clock.now();
             const QDateTime after = QDateTime::currentDateTime();
             if (before.time().second() != after.time().second() || before.date() != after.date())
                 continue; // a second boundary passed mid-way
             QCOMPARE(time, timeTextOf(before.time()));
             QCOMPARE(date, dateTextOf(before.date()));
+            // The same wall clock, at its place in real time.
+            QCOMPARE(timeTextOf(now.time()), time);
+            QVERIFY(before <= now && now <= after);
             return;
         }
         QFAIL("the clock kept crossing second boundaries");

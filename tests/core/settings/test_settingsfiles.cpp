@@ -177,6 +177,13 @@ private Q_SLOTS:
         QTest::newRow("CR LF inside") << QStringLiteral("07\r\n30\r\n") << "07"
                                       << "30"
                                       << "07:30";
+        // Full-width digits read as the digits they are; nothing else does.
+        QTest::newRow("full-width") << QStringLiteral("０１２３４５６７８９\r\n") << "01"
+                                    << "89"
+                                    << "01:89";
+        QTest::newRow("full-width colon and letters") << QStringLiteral("７：３") << "7："
+                                                      << "：3"
+                                                      << "7：:：3";
     }
 
     void storedTimesAreReadByPosition()

@@ -3,6 +3,7 @@
 #include "support/TestMain.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QTest>
 
 using chimebox::browse::FileList;
@@ -250,6 +251,51 @@ private Q_SLOTS:
         h.click("Check2");
         QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
         QCOMPARE(h.player.urls.size(), 2);
+    }
+
+    // A ticked timer whose time never comes round has its pickers tinted,
+    // with the reason as their tooltip, in place: at start-up and at every
+    // change of its time or switch.
+    void aTimeThatNeverComesRoundIsMarked()
+    {
+        FormHarness h;
+        h.putSetting("player.ini", "\r\n");
+        h.putSetting("playtime.ini", "730\r\n");
+        h.putSetting("stoptime.ini", "2215\r\n");
+        QVERIFY(h.loadAndShow());
+        h.click("Command2");
+        QComboBox *stopHour = picker(h, "Combo1");
+        QComboBox *stopMinute = picker(h, "Combo2");
+        QComboBox *playHour = picker(h, "Combo3");
+        QComboBox *playMinute = picker(h, "Combo4");
+        const QColor plain = stopHour->palette().color(QPalette::Base);
+        const QRect place = playHour->geometry();
+        const auto marked = [plain](const QComboBox *combo) {
+            const bool tinted = combo->palette().color(QPalette::Base) != plain;
+            return tinted == !combo->toolTip().isEmpty() && tinted;
+        };
+        QVERIFY(marked(playHour) && marked(playMinute));
+        QVERIFY(playHour->toolTip().contains(QStringLiteral("73:30")));
+        QVERIFY(!marked(stopHour) && !marked(stopMinute));
+
+        // Committed by an input method left in full-width mode.
+        QTest::keyClick(playHour->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QInputMethodEvent typed;
+        typed.setCommitString(QStringLiteral("０７"));
+        QApplication::sendEvent(playHour->lineEdit(), &typed);
+        QVERIFY(!marked(playHour) && !marked(playMinute));
+        QCOMPARE(h.setting("playtime.ini"), QByteArray("０７30\r\n"));
+
+        QTest::keyClick(stopHour->lineEdit(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(stopHour->lineEdit(), QStringLiteral("7"));
+        QVERIFY(!marked(stopHour));
+        h.click("Check1");
+        QVERIFY(marked(stopHour) && marked(stopMinute));
+        QVERIFY(stopHour->toolTip().contains(QStringLiteral("停止タイマ")));
+        h.click("Check1");
+        QVERIFY(!marked(stopHour) && !marked(stopMinute));
+        QCOMPARE(playHour->geometry(), place);
+        QCOMPARE(h.messages.failures, QStringList());
     }
 
     void aFailedWriteIsReportedOnce_data()
