@@ -33,13 +33,15 @@ int main(int argc, char *argv[])
     app::SingleInstance instance(settingsFolder);
     const app::SingleInstance::Claim claim = instance.claim();
     if (claim == app::SingleInstance::Claim::HeldElsewhere) {
-        const QString text = QStringLiteral("chimebox はすでに起動しています。");
+        const QString text = app::SingleInstance::alreadyRunningText(settingsFolder);
         app::printToStandardError(text);
         boxes.showMessage(text);
         return 0;
     }
-    // Where no lock can be made the folder cannot be written either: nothing
-    // there is left over from this program's writes.
+    // A second copy is a lesser harm than an alarm that never rings.
+    if (claim == app::SingleInstance::Claim::Unavailable)
+        app::printToStandardError(instance.reason());
+    // Only a program that holds the folder knows that no other is writing there.
     if (claim == app::SingleInstance::Claim::Held)
         settings::removeLeftoverTemporaries(settingsFolder);
 
