@@ -16,6 +16,7 @@
 #include "playback/PlaybackSession.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
+#include "support/SendSignal.h"
 #include "support/TestMain.h"
 
 #include <QElapsedTimer>
@@ -366,10 +367,7 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
     // The server goes away mid-file, as a crashed or restarted one does.
     QFile pid(pidFile);
     QVERIFY(pid.open(QIODevice::ReadOnly));
-    const qint64 serverPid = pid.readAll().trimmed().toLongLong();
-    QVERIFY(serverPid > 0);
-    QVERIFY(QProcess::execute(QStringLiteral("kill"),
-                              {QStringLiteral("-9"), QString::number(serverPid)}) == 0);
+    QVERIFY(testprocess::sendSignal(pid.readAll().trimmed().toLongLong(), SIGKILL));
     // The window carries on: its timer ticks and nothing hangs.
     QElapsedTimer waited;
     waited.start();

@@ -2,6 +2,7 @@
 #include "app/QuitSignals.h"
 #include "gui/app/FormHarness.h"
 #include "gui/app/ProgramRig.h"
+#include "support/SendSignal.h"
 #include "support/TestMain.h"
 
 #include <QApplication>
@@ -180,7 +181,7 @@ private Q_SLOTS:
         };
         QTRY_COMPARE_WITH_TIMEOUT(playSwitch(), QByteArray("\r\n"), 20000);
 
-        QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
+        QVERIFY(testprocess::sendSignal(process, signal));
         QVERIFY2(process.waitForFinished(20000), process.readAll().constData());
         QVERIFY2(process.exitStatus() == QProcess::NormalExit, process.readAll().constData());
         QCOMPARE(process.exitCode(), 0);
@@ -211,13 +212,13 @@ private Q_SLOTS:
         const auto process = rig.start();
         QVERIFY(rig.waitForStartUp());
 
-        const auto pid = pid_t(process->processId());
-        QCOMPARE(::kill(pid, SIGTERM), 0);
+        const qint64 pid = process->processId();
+        QVERIFY(testprocess::sendSignal(pid, SIGTERM));
         QTRY_COMPARE_WITH_TIMEOUT(rig.bytes("chimebox.ini"), folder.toUtf8() + "\r\n", 20000);
         QTest::qWait(500);
         QCOMPARE(process->state(), QProcess::Running);
 
-        QCOMPARE(::kill(pid, SIGTERM), 0);
+        QVERIFY(testprocess::sendSignal(pid, SIGTERM));
         QVERIFY(process->waitForFinished(20000));
         QCOMPARE(process->exitStatus(), QProcess::NormalExit);
         QCOMPARE(process->exitCode(), 0);
