@@ -1,5 +1,6 @@
 #include "EnginePlayer.h"
 #include "MpvController.h"
+#include "app/DisplayPlatform.h"
 #include "app/Form1.h"
 #include "app/NoDisplay.h"
 #include "app/QtMessageSink.h"
@@ -19,8 +20,9 @@ using namespace chimebox;
 
 int main(int argc, char *argv[])
 {
+    app::PlatformArguments arguments(argc, argv);
     app::NoDisplayReport noDisplay;
-    QApplication application(argc, argv);
+    QApplication application(arguments.count(), arguments.values());
     noDisplay.finish();
     QApplication::setApplicationName(QStringLiteral("chimebox"));
     // Lets the desktop match the window to its menu entry and icon.
