@@ -1,5 +1,6 @@
 #include "EnginePlayer.h"
 #include "MpvController.h"
+#include "app/DisplayPlatform.h"
 #include "app/Form1.h"
 #include "app/NoDisplay.h"
 #include "app/QtMessageSink.h"
@@ -19,8 +20,9 @@ using namespace chimebox;
 
 int main(int argc, char *argv[])
 {
+    app::PlatformArguments arguments(argc, argv);
     app::NoDisplayReport noDisplay;
-    QApplication application(argc, argv);
+    QApplication application(arguments.count(), arguments.values());
     noDisplay.finish();
     QApplication::setApplicationName(QStringLiteral("chimebox"));
     // Lets the desktop match the window to its menu entry and icon.
@@ -33,13 +35,15 @@ int main(int argc, char *argv[])
     app::SingleInstance instance(settingsFolder);
     const app::SingleInstance::Claim claim = instance.claim();
     if (claim == app::SingleInstance::Claim::HeldElsewhere) {
-        const QString text = QStringLiteral("chimebox はすでに起動しています。");
+        const QString text = app::SingleInstance::alreadyRunningText(settingsFolder);
         app::printToStandardError(text);
         boxes.showMessage(text);
         return 0;
     }
-    // Where no lock can be made the folder cannot be written either: nothing
-    // there is left over from this program's writes.
+    // A second copy is a lesser harm than an alarm that never rings.
+    if (claim == app::SingleInstance::Claim::Unavailable)
+        app::printToStandardError(instance.reason());
+    // Only a program that holds the folder knows that no other is writing there.
     if (claim == app::SingleInstance::Claim::Held)
         settings::removeLeftoverTemporaries(settingsFolder);
 

@@ -9,6 +9,7 @@
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -55,6 +56,24 @@ bool syncToDisk(std::FILE *file)
 #endif
 }
 
+// The rename itself is an entry of the folder: until the folder reaches the
+// disk, a power cut may bring the old file back. A folder that cannot be
+// synced (some file systems refuse) changes nothing for the file, which is
+// already in place.
+void syncFolderOf(const fs::path &target)
+{
+#ifndef Q_OS_WIN
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    ::fsync(descriptor);
+    ::close(descriptor);
+#else
+    Q_UNUSED(target);
+#endif
+}
+
 void discard(const fs::path &tmp)
 {
     std::error_code ignored;
@@ -93,6 +112,7 @@ void replace(const fs::path &target, const QByteArray &bytes, std::optional<fs::
             discard(tmp);
             fail(displayName);
         }
+        syncFolderOf(target);
         return;
     }
     fail(displayName);

@@ -11,8 +11,8 @@ namespace chimebox::atomicfile {
 // Replaces target with bytes. A fresh temporary file is created beside it
 // (exclusively, so it never writes into a file or link someone else made),
 // written, flushed and synced to disk, given perms when set, and renamed over
-// target. On any failure the temporary file is removed, target is left as it
-// was, and chimebox::Failure naming displayName is thrown.
+// target, whose folder is then synced too. On any failure the temporary file is removed, target is
+// left as it was, and chimebox::Failure naming displayName is thrown.
 void replace(const std::filesystem::path &target, const QByteArray &bytes,
              std::optional<std::filesystem::perms> perms, const QString &displayName);
 

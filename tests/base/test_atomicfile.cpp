@@ -7,22 +7,64 @@
 #include <QTemporaryDir>
 #include <QTest>
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <csignal>
+#include <dlfcn.h>
 #include <sys/resource.h>
 #endif
 
 using namespace chimebox;
 namespace fs = std::filesystem;
 
+namespace {
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+#ifdef Q_OS_LINUX
+namespace {
+
+// Each fsync the writer makes while a test watches: what the descriptor
+// names, what it held and what the target held at that moment.
+struct Sync
+{
+    QString path;
+    QByteArray held;
+    QByteArray targetHeld;
+};
+QString watchedTarget;
+QList<Sync> syncs;
+int failingSyncError = 0;
+
+} // namespace
+
+// Stands in for the C library's fsync in this test program, which the writer
+// is linked into: every call is noted, then passed on or made to fail.
+extern "C" int fsync(int descriptor)
+{
+    if (!watchedTarget.isEmpty()) {
+        const QString path =
+            QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(descriptor));
+        syncs.append({path, QFileInfo(path).isFile() ? bytesOf(path) : QByteArray(),
+                      bytesOf(watchedTarget)});
+        if (failingSyncError != 0) {
+            errno = failingSyncError;
+            return -1;
+        }
+    }
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    return real(descriptor);
+}
+#endif
+
 class TestAtomicFile : public QObject
 {
     Q_OBJECT
-
-    static QByteArray bytesOf(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
 
 private Q_SLOTS:
     void replacesTheWholeFileAndLeavesNothingBeside()
@@ -77,6 +119,51 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(target), QByteArray("/music\r\n\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"chimeboxfl.ini"});
+    }
+#endif
+
+#ifdef Q_OS_LINUX
+    // A power cut must find the old file or the new one, never an empty one:
+    // the new bytes reach the disk before the rename, the rename after it.
+    void theNewFileIsSyncedBeforeTheRenameAndTheFolderAfter()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("chimeboxfl.ini"));
+        atomicfile::replace(target.toStdString(), "/old\r\n\r\n", std::nullopt, target);
+        watchedTarget = target;
+        syncs.clear();
+        atomicfile::replace(target.toStdString(), "/new\r\n\r\n", std::nullopt, target);
+        watchedTarget.clear();
+
+        QCOMPARE(syncs.size(), 2);
+        QVERIFY2(atomicfile::isTemporaryFor(QFileInfo(syncs[0].path).fileName(),
+                                            QStringLiteral("chimeboxfl.ini")),
+                 qPrintable(syncs[0].path));
+        QCOMPARE(syncs[0].held, QByteArray("/new\r\n\r\n"));
+        QCOMPARE(syncs[0].targetHeld, QByteArray("/old\r\n\r\n"));
+        QCOMPARE(syncs[1].path, dir.path());
+        QCOMPARE(syncs[1].targetHeld, QByteArray("/new\r\n\r\n"));
+    }
+
+    void aSyncThatFailsKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(QStringLiteral("playtime.ini"));
+        atomicfile::replace(target.toStdString(), "0730\r\n", std::nullopt, target);
+        watchedTarget = target;
+        failingSyncError = EIO;
+        bool thrown = false;
+        try {
+            atomicfile::replace(target.toStdString(), "0645\r\n", std::nullopt, target);
+        } catch (const Failure &failure) {
+            thrown = failure.message().contains(target);
+        }
+        failingSyncError = 0;
+        watchedTarget.clear();
+        QVERIFY(thrown);
+        QCOMPARE(bytesOf(target), QByteArray("0730\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"playtime.ini"});
     }
 #endif
 

@@ -16,6 +16,7 @@
 #include "playback/PlaybackSession.h"
 #include "playback/PlayerWidget.h"
 #include "scheduler/Clock.h"
+#include "support/SendSignal.h"
 #include "support/TestMain.h"
 
 #include <QElapsedTimer>
@@ -339,10 +340,7 @@ bool TestRealSound::killSoundServer()
     QFile pid(qEnvironmentVariable("XDG_RUNTIME_DIR") + QStringLiteral("/pulse/pid"));
     if (!pid.open(QIODevice::ReadOnly))
         return false;
-    const qint64 serverPid = pid.readAll().trimmed().toLongLong();
-    return serverPid > 0 &&
-           QProcess::execute(QStringLiteral("kill"),
-                             {QStringLiteral("-9"), QString::number(serverPid)}) == 0;
+    return testprocess::sendSignal(pid.readAll().trimmed().toLongLong(), SIGKILL);
 }
 
 bool TestRealSound::startSoundServer(MonitorRecorder &recorder)

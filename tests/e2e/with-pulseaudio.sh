@@ -22,20 +22,26 @@ done
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/chimebox-pulse.XXXXXX") || exit 1
 daemon_pid=
 
+# kill takes 0 as this whole process group and -1 as every process: only a
+# pid above 0 is signalled.
+signal_pid() {
+    case $2 in '' | *[!0-9]*) return 1 ;; esac
+    [ "$2" -gt 0 ] && kill "$1" "$2" 2>/dev/null
+}
+
 cleanup() {
     # The pid file names the daemon running now: a test may have restarted it.
     if [ -f "$tmp/run/pulse/pid" ]; then
         daemon_pid=$(cat "$tmp/run/pulse/pid" 2>/dev/null)
     fi
-    if [ -n "$daemon_pid" ]; then
-        kill "$daemon_pid" 2>/dev/null
+    if signal_pid -TERM "$daemon_pid"; then
         # Give it a moment to leave before its folder goes.
         i=0
-        while kill -0 "$daemon_pid" 2>/dev/null && [ "$i" -lt 50 ]; do
+        while signal_pid -0 "$daemon_pid" && [ "$i" -lt 50 ]; do
             sleep 0.1
             i=$((i + 1))
         done
-        kill -9 "$daemon_pid" 2>/dev/null
+        signal_pid -KILL "$daemon_pid"
     fi
     rm -rf "$tmp"
 }

@@ -204,21 +204,54 @@ private Q_SLOTS:
         QCOMPARE(story.lines, QStringList({"9", "3", "1", "9", "3", "1"}));
     }
 
+    // A listener that starts the next file on hearing the end (MediaEnded
+    // after a file played, Stopped after one failed) makes the rest of the old
+    // file's news stale: nothing of it, no failure either, follows.
+    void aListenerThatStartsAFileCutsTheStaleSequence_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<int>("heardAt");
+        QTest::newRow("end of file") << "end" << int(MediaEnded);
+        QTest::newRow("failed") << "failed" << int(Stopped);
+        QTest::newRow("no audio output") << "output" << int(Stopped);
+        QTest::newRow("a playlist") << "playlist" << int(Stopped);
+        QTest::newRow("no sound came") << "silent" << int(Stopped);
+        QTest::newRow("the engine quit") << "quit" << int(Stopped);
+    }
+
     void aListenerThatStartsAFileCutsTheStaleSequence()
     {
+        QFETCH(QString, ending);
+        QFETCH(int, heardAt);
         FakeEngine engine;
         EnginePlayer player(engine);
         Story story(player);
         player.setURL(a_);
-        engine.opens(1);
+        if (ending == QStringLiteral("silent")) {
+            Q_EMIT engine.fileStarted(1);
+            Q_EMIT engine.fileLoaded();
+        } else {
+            engine.opens(1);
+        }
         connect(&player, &MediaPlayer::StatusChange, &player, [&] {
-            if (player.playState() == MediaEnded)
+            if (player.playState() == heardAt && player.URL() == a_)
                 player.setURL(b_);
         });
-        engine.ends(1, EndReason::EndOfFile);
-        QCOMPARE(story.lines, QStringList({"9", "3", "8", "9"}));
+        if (ending == QStringLiteral("end") || ending == QStringLiteral("silent"))
+            engine.ends(1, EndReason::EndOfFile);
+        else if (ending == QStringLiteral("failed"))
+            engine.ends(1, EndReason::Failed, QStringLiteral("bad"));
+        else if (ending == QStringLiteral("output"))
+            engine.ends(1, EndReason::OutputFailed, QStringLiteral("no device"));
+        else if (ending == QStringLiteral("playlist"))
+            engine.ends(1, EndReason::Redirected);
+        else
+            engine.quits();
+        QCOMPARE(story.lines, QStringList({"9", "3", QString::number(heardAt), "9"}));
         QCOMPARE(player.URL(), b_);
-        engine.opens(2);
+        QTest::qWait(0);
+        QCOMPARE(story.lines.size(), 4);
+        engine.opens(ending == QStringLiteral("quit") ? 1 : 2);
         QCOMPARE(player.playState(), int(Playing));
     }
 

@@ -1,6 +1,7 @@
 #include "app/ExitSave.h"
 
 #include "Failure.h"
+#include "favourites/Favourites.h"
 
 #include <utility>
 
@@ -8,11 +9,29 @@ namespace chimebox::app {
 
 using settings::SettingsFile;
 
-ExitSave::ExitSave(settings::SettingsFolder folder) : folder_(std::move(folder)) {}
+ExitSave::ExitSave(settings::SettingsFolder folder, favourites::Favourites &favourites)
+    : folder_(std::move(folder)), favourites_(favourites)
+{}
 
-QStringList ExitSave::save(const QString &shownFolder, const QStringList &favourites)
+std::optional<QString> ExitSave::folderShown(const QString &folder)
 {
-    Saved now{shownFolder, favourites};
+    if (!written_ || *written_ == folder || kept_.contains(SettingsFile::LastFolder))
+        return std::nullopt;
+    try {
+        folder_.writeLastFolder(folder);
+    } catch (const Failure &failure) {
+        if (std::exchange(failureReported_, true))
+            return std::nullopt;
+        return failure.message();
+    }
+    written_ = folder;
+    failureReported_ = false;
+    return std::nullopt;
+}
+
+QStringList ExitSave::save(const QString &shownFolder)
+{
+    Saved now{shownFolder, favourites_.folders()};
     if (saved_ == now)
         return {};
     saved_ = std::move(now);
@@ -27,8 +46,12 @@ QStringList ExitSave::save(const QString &shownFolder, const QStringList &favour
             failures.append(failure.message());
         }
     };
-    attempt(SettingsFile::LastFolder, [&] { folder_.writeLastFolder(shownFolder); });
-    attempt(SettingsFile::Favourites, [&] { folder_.writeFavourites(favourites); });
+    attempt(SettingsFile::LastFolder, [&] {
+        folder_.writeLastFolder(shownFolder);
+        if (written_)
+            written_ = shownFolder;
+    });
+    attempt(SettingsFile::Favourites, [&] { favourites_.save(); });
     return failures;
 }
 

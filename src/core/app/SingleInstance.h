@@ -1,33 +1,41 @@
 #pragma once
 
-#include <QLockFile>
 #include <QString>
 
 namespace chimebox::app {
 
 // One program per settings folder: two would each keep their own favourites
-// and last folder, the last to close overwriting the other's, and both would
-// ring. The lock is a file in the settings folder, held for the whole run.
-// A program that was killed leaves it behind; the next start finds that
-// process gone and takes the lock over.
+// and last folder, and both would ring. The program holds a lock on the
+// settings folder itself for its whole run, which the kernel drops however the
+// process ends. Nothing is made on disk for it, so nothing a dead copy left
+// behind can block a start, and no file someone removes lets a second copy in.
 class SingleInstance
 {
 public:
-    // Named apart from the six settings files and the writer's temporary ones.
-    static constexpr char kLockFileName[] = "chimebox.lock";
-
     enum class Claim {
         Held,          // this program holds the folder
-        HeldElsewhere, // another program runs on the same folder
-        Unavailable,   // no lock can be made there: a folder that cannot be written
+        HeldElsewhere, // another live program holds the same folder
+        Unavailable,   // the folder cannot be locked here; reason() says why
     };
 
-    explicit SingleInstance(const QString &settingsFolder);
+    explicit SingleInstance(QString settingsFolder);
+    ~SingleInstance();
+
+    SingleInstance(const SingleInstance &) = delete;
+    SingleInstance &operator=(const SingleInstance &) = delete;
 
     Claim claim();
 
+    // Why the folder could not be locked, naming it; empty otherwise.
+    const QString &reason() const { return reason_; }
+
+    // What the second program says: the folder and that another copy uses it.
+    static QString alreadyRunningText(const QString &settingsFolder);
+
 private:
-    QLockFile lock_;
+    QString folder_;
+    QString reason_;
+    int descriptor_ = -1;
 };
 
 } // namespace chimebox::app

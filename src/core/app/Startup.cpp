@@ -3,6 +3,7 @@
 #include "Failure.h"
 #include "StringProcedures.h"
 #include "browse/FolderScan.h"
+#include "favourites/Favourites.h"
 
 #include <exception>
 
@@ -51,15 +52,18 @@ QStringList paddedItems(int last, int step)
 
 } // namespace
 
-RestoreResult restoreSettings(const settings::SettingsFolder &folder, RestoreTarget &target)
+RestoreResult restoreSettings(const settings::SettingsFolder &folder,
+                              favourites::Favourites &favourites, RestoreTarget &target)
 {
     RestoreResult result;
     Steps steps(result);
     const auto present = [&folder](SettingsFile file) { return folder.isPresent(file); };
 
     if (present(SettingsFile::Favourites)) {
-        steps.run(QStringLiteral("お気に入り"), SettingsFile::Favourites,
-                  [&] { target.addFavourites(folder.readFavourites()); });
+        steps.run(QStringLiteral("お気に入り"), SettingsFile::Favourites, [&] {
+            favourites.load();
+            target.addFavourites(favourites.folders());
+        });
     }
     if (present(SettingsFile::StopTime)) {
         steps.run(QStringLiteral("停止タイマの時刻"), SettingsFile::StopTime,

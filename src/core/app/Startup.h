@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace chimebox::favourites {
+class Favourites;
+}
+
 namespace chimebox::app {
 
 // The controls start-up restores into. Each call assigns its controls as a
@@ -36,12 +40,13 @@ struct RestoreResult
     QList<settings::SettingsFile> notRestored;
 };
 
-// Restores the settings in their fixed order: favourites, stop time, play
-// time, stop switch, play switch, last folder, each only when its file is
-// present; then fills the pickers. Each step stands alone: a failure ends
-// only its own step. A last folder that no longer exists is no failure: the
-// lists stay where they started.
-RestoreResult restoreSettings(const settings::SettingsFolder &folder, RestoreTarget &target);
+// Restores the settings in their fixed order: favourites (loaded into
+// favourites, then shown), stop time, play time, stop switch, play switch,
+// last folder, each only when its file is present; then fills the pickers. Each step stands alone:
+// a failure ends only its own step. A last folder that no longer exists is no failure: the lists
+// stay where they started.
+RestoreResult restoreSettings(const settings::SettingsFolder &folder,
+                              favourites::Favourites &favourites, RestoreTarget &target);
 
 // The pickers' items: "00" to "23", and "00" to "50" in steps of ten.
 QStringList hourItems();

@@ -199,13 +199,9 @@ std::optional<Stamp> stampOf(const fs::path &folder)
 // The folder read last. Start-up, a favourite and a drop set Dir1's Path and
 // then File1's to one folder (start-up File1's twice), so one read serves
 // them all, and each list's order is worked out once, while the folder's
-// stamp stays. A stamp taken within a few seconds of a change may not show
-// the next change (file systems keep times as coarsely as every two
-// seconds), so such a folder is read afresh every time.
+// stamp stays (and listingCanBeReused says it may).
 struct Listing
 {
-    static constexpr qint64 kCoarsestStampNs = 3'000'000'000;
-
     QString folder;
     std::optional<Stamp> stamp;
     bool trusted = false;
@@ -280,7 +276,7 @@ Listing &listingOf(const QString &folder)
                     [](const Entry &entry) { return entry.type == fs::file_type::symlink; });
     fresh.folder = folder;
     fresh.stamp = stamp;
-    fresh.trusted = stamp && stamp->modifiedNs < readNs - Listing::kCoarsestStampNs;
+    fresh.trusted = stamp && listingCanBeReused(stamp->modifiedNs, readNs);
     last = std::move(fresh);
     return last;
 }
@@ -372,6 +368,14 @@ bool isFolder(const QString &path)
 bool matchesPattern(const QString &name, const QString &pattern)
 {
     return matchesAny(name, splitPattern(pattern));
+}
+
+bool listingCanBeReused(qint64 modifiedNs, qint64 readNs)
+{
+    // Over the two seconds of the coarsest stamps, with room for a clock that
+    // rounds the other way.
+    constexpr qint64 kCoarsestStampNs = 3'000'000'000;
+    return modifiedNs < readNs - kCoarsestStampNs;
 }
 
 QStringList audioFiles(const QString &folder, const QString &pattern)

@@ -25,6 +25,13 @@ bool matchesPattern(const QString &name, const QString &pattern);
 // while it stays unchanged (see FolderScan.cpp).
 QStringList audioFiles(const QString &folder, const QString &pattern);
 
+// Whether a listing read at readNs of a folder last modified at modifiedNs
+// (nanoseconds since the epoch) may be reused while the folder's times stay as
+// they are. File systems keep times as coarsely as every two seconds (FAT), so
+// a change within the same stamp as the read would not show: only a listing
+// read well after the folder's last change is trusted.
+bool listingCanBeReused(qint64 modifiedNs, qint64 readNs);
+
 // Names of the folders in folder, same rules and order as audioFiles.
 QStringList subfolders(const QString &folder);
 

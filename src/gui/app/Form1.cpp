@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QPalette>
 #include <QScreen>
+#include <optional>
 
 namespace chimebox::app {
 
@@ -62,7 +63,7 @@ private:
 
 Form1::Form1(Services services, QWidget *parent)
     : QWidget(parent), services_(std::move(services)), settings_(services_.settingsFolder),
-      exitSave_(settings_)
+      favourites_(settings_), exitSave_(settings_, favourites_)
 {
     createControls(services_.playerView);
     wireEvents();
@@ -195,6 +196,29 @@ void Form1::setDir1Path(const QString &path)
     Dir1->setPath(path);
 }
 
+void Form1::setFile1Path(const QString &path)
+{
+    File1->setPath(path);
+    // Reported without a throw: the folder is shown, whatever the file says.
+    if (const std::optional<QString> failure = exitSave_.folderShown(File1->path()))
+        reportFailure(*failure);
+}
+
+void Form1::showFavourites()
+{
+    // A change adds a favourite at the end or removes one: the items before
+    // it stay, and so does the selection there.
+    const QStringList &folders = favourites_.folders();
+    int same = 0;
+    while (same < List1->count() && same < folders.size() &&
+           List1->item(same)->text() == folders[same])
+        ++same;
+    while (List1->count() > folders.size())
+        delete List1->takeItem(same);
+    for (qsizetype i = List1->count(); i < folders.size(); ++i)
+        List1->addItem(folders[i]);
+}
+
 // Browsing.
 
 void Form1::Drive1_Change()
@@ -206,7 +230,7 @@ void Form1::Drive1_Change()
 void Form1::Dir1_Change()
 {
     session_->stop();
-    File1->setPath(Dir1->path());
+    setFile1Path(Dir1->path());
 }
 
 void Form1::Command5_Click()
@@ -242,7 +266,7 @@ void Form1::File1_OLEDragDrop(const QMimeData *data)
 {
     browse::DropSteps steps;
     steps.setDirPath = [this](const QString &path) { setDir1Path(path); };
-    steps.setFilePath = [this](const QString &path) { File1->setPath(path); };
+    steps.setFilePath = [this](const QString &path) { setFile1Path(path); };
     steps.showFailure = [this] {
         services_.messages.showMessage(QStringLiteral("ドラッグ＆ドロップが正しくありません。"));
     };
@@ -338,7 +362,12 @@ void Form1::Timer1_Timer()
 void Form1::Command2_Click()
 {
     Geometry geometry(*this);
-    window::widenOrAddFavourite(geometry, [this] { List1->addItem(Dir1->path()); });
+    window::widenOrAddFavourite(geometry, [this] {
+        const std::optional<QString> failure = favourites_.add(Dir1->path());
+        showFavourites();
+        if (failure)
+            reportFailure(*failure);
+    });
 }
 
 void Form1::Command4_Click()
@@ -352,21 +381,23 @@ void Form1::Command3_Click()
     // The selected item, not the current one: focus alone makes a row current
     // without selecting it.
     const QList<QListWidgetItem *> selected = List1->selectedItems();
-    if (selected.isEmpty())
-        return;
-    delete List1->takeItem(List1->row(selected.first()));
-    List1->setCurrentRow(-1);
+    const int row = selected.isEmpty() ? -1 : List1->row(selected.first());
+    const std::optional<QString> failure = favourites_.remove(row);
+    showFavourites();
+    if (row >= 0)
+        List1->setCurrentRow(-1);
+    if (failure)
+        reportFailure(*failure);
 }
 
 void Form1::List1_Click()
 {
-    const int index = List1->currentRow();
-    if (index < 0)
+    const std::optional<QString> folder = favourites_.folderAt(List1->currentRow());
+    if (!folder)
         return;
     try {
-        const QString folder = List1->item(index)->text();
-        setDir1Path(folder);
-        File1->setPath(folder);
+        setDir1Path(*folder);
+        setFile1Path(*folder);
     } catch (const std::exception &) {
         services_.messages.showMessage(QStringLiteral("フォルダがありません"));
     }

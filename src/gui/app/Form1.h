@@ -3,6 +3,7 @@
 #include "Failure.h"
 #include "app/ExitSave.h"
 #include "app/Twips.h"
+#include "favourites/Favourites.h"
 #include "settings/SettingsFiles.h"
 
 #include <QSizeF>
@@ -123,6 +124,10 @@ private:
     void setCheckValue(QCheckBox &box, int value, void (Form1::*handler)());
     void setComboText(QComboBox &combo, const QString &text, void (Form1::*handler)());
     void setDir1Path(const QString &path);
+    // File1 shows path; the last-folder file follows once start-up is over.
+    void setFile1Path(const QString &path);
+    // List1 shows the favourites as they are now, after one change.
+    void showFavourites();
 
     void saveStopTime();
     void savePlayTime();
@@ -140,6 +145,7 @@ private:
 
     Services services_;
     settings::SettingsFolder settings_;
+    favourites::Favourites favourites_;
 
     bool formLoaded_ = false;
 

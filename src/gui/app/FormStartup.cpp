@@ -24,14 +24,6 @@ void appendKeepingText(QComboBox &combo, const QStringList &items)
     }
 }
 
-QStringList itemsOf(const QListWidget &list)
-{
-    QStringList items;
-    for (int i = 0; i < list.count(); ++i)
-        items.append(list.item(i)->text());
-    return items;
-}
-
 } // namespace
 
 // The window's controls as start-up fills them, each through the assignment
@@ -59,7 +51,7 @@ public:
     void openFolder(const QString &folder) override
     {
         form_.setDir1Path(folder);
-        form_.File1->setPath(folder);
+        form_.setFile1Path(folder);
     }
     void fillPickers(const QStringList &hours, const QStringList &minutes) override
     {
@@ -78,8 +70,9 @@ void Form1::Form_Load()
     placeWindow();
 
     Restorer restorer(*this);
-    const RestoreResult result = restoreSettings(settings_, restorer);
+    const RestoreResult result = restoreSettings(settings_, favourites_, restorer);
     exitSave_.keep(result.notRestored);
+    exitSave_.started(File1->path());
     showTimesThatNeverMatch();
     formLoaded_ = true;
 
@@ -95,7 +88,7 @@ void Form1::Form_Load()
 
 void Form1::Form_Unload()
 {
-    for (const QString &failure : exitSave_.save(File1->path(), itemsOf(*List1)))
+    for (const QString &failure : exitSave_.save(File1->path()))
         services_.messages.showMessage(failure);
 }
 

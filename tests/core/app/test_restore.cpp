@@ -1,6 +1,7 @@
 #include "Failure.h"
 #include "app/ExitSave.h"
 #include "app/Startup.h"
+#include "favourites/Favourites.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 
@@ -11,6 +12,7 @@
 
 using namespace chimebox;
 using namespace chimebox::app;
+using favourites::Favourites;
 using settings::SettingsFile;
 using settings::SettingsFolder;
 using settings::StoredTime;
@@ -95,18 +97,21 @@ private Q_SLOTS:
     {
         putEverything();
         Window window;
-        const RestoreResult result = restoreSettings(folder, window);
+        Favourites favourites(folder);
+        const RestoreResult result = restoreSettings(folder, favourites, window);
         QCOMPARE(window.calls,
                  (QStringList{"favourites /a,/b", "stopTime 07|30", "playTime 06|45", "stopSwitch",
                               "playSwitch", "open " + music.path(), "pickers 24 6"}));
         QVERIFY(result.failures.isEmpty());
         QVERIFY(result.notRestored.isEmpty());
+        QCOMPARE(favourites.folders(), (QStringList{"/a", "/b"}));
     }
 
     void aFirstRunFillsThePickersAlone()
     {
         Window window;
-        QCOMPARE(restoreSettings(folder, window).failures, QStringList());
+        Favourites favourites(folder);
+        QCOMPARE(restoreSettings(folder, favourites, window).failures, QStringList());
         QCOMPARE(window.calls, QStringList{"pickers 24 6"});
         QCOMPARE(hourItems().first(), QStringLiteral("00"));
         QCOMPARE(hourItems().last(), QStringLiteral("23"));
@@ -134,8 +139,9 @@ private Q_SLOTS:
         QFETCH(SettingsFile, file);
         putEverything();
         Window window;
+        Favourites favourites(folder);
         window.failOn = {failing};
-        const RestoreResult result = restoreSettings(folder, window);
+        const RestoreResult result = restoreSettings(folder, favourites, window);
         QCOMPARE(window.calls.size(), 7);
         QCOMPARE(window.calls.last(), QStringLiteral("pickers 24 6"));
         QCOMPARE(result.failures,
@@ -147,7 +153,8 @@ private Q_SLOTS:
     {
         put(SettingsFile::LastFolder, music.path().toUtf8() + "/gone\r\n");
         Window window;
-        const RestoreResult result = restoreSettings(folder, window);
+        Favourites favourites(folder);
+        const RestoreResult result = restoreSettings(folder, favourites, window);
         QCOMPARE(window.calls, QStringList{"pickers 24 6"});
         QVERIFY(result.failures.isEmpty());
         QVERIFY(result.notRestored.isEmpty());
@@ -161,7 +168,8 @@ private Q_SLOTS:
             !makeUnreadable(folder.path(SettingsFile::LastFolder)))
             QSKIP("files stay readable here");
         Window window;
-        const RestoreResult result = restoreSettings(folder, window);
+        Favourites favourites(folder);
+        const RestoreResult result = restoreSettings(folder, favourites, window);
         QCOMPARE(window.calls, (QStringList{"stopTime 07|30", "playTime 06|45", "stopSwitch",
                                             "playSwitch", "pickers 24 6"}));
         QCOMPARE(result.failures.size(), 2);
@@ -177,29 +185,70 @@ private Q_SLOTS:
 
     void exitSavesBothOnceAndKeepsWhatWasNotRead()
     {
-        ExitSave save(folder);
-        QCOMPARE(save.save(QStringLiteral("/m"), {QStringLiteral("/a")}), QStringList());
+        Favourites favourites(folder);
+        ExitSave save(folder, favourites);
+        QCOMPARE(save.save(QStringLiteral("/m")), QStringList());
         QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("/m\r\n"));
-        QCOMPARE(bytes(SettingsFile::Favourites), QByteArray("/a\r\n\r\n"));
+        QCOMPARE(bytes(SettingsFile::Favourites), QByteArray("\r\n"));
 
         // Asked again with the same contents (a close after a signal): nothing
         // is written, so a file made read-only since draws no message.
         QFile::setPermissions(folder.path(SettingsFile::LastFolder), QFile::ReadOwner);
-        QCOMPARE(save.save(QStringLiteral("/m"), {QStringLiteral("/a")}), QStringList());
+        QCOMPARE(save.save(QStringLiteral("/m")), QStringList());
         // Something changed: both are attempted, the failure of the first
-        // does not cost the second.
-        const QStringList failures = save.save(QStringLiteral("/n"), {QStringLiteral("/b")});
+        // does not cost the second (a favourite its own write missed).
+        QFile::setPermissions(folder.path(SettingsFile::Favourites), QFile::ReadOwner);
+        QVERIFY(favourites.add(QStringLiteral("/b")));
+        QFile::setPermissions(folder.path(SettingsFile::Favourites),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        const QStringList failures = save.save(QStringLiteral("/n"));
         QCOMPARE(failures.size(), 1);
         QVERIFY(failures.first().contains(QStringLiteral("chimebox.ini")));
         QCOMPARE(bytes(SettingsFile::Favourites), QByteArray("/b\r\n\r\n"));
 
-        ExitSave keeping(folder);
+        Favourites unread(folder);
+        ExitSave keeping(folder, unread);
         keeping.keep({SettingsFile::Favourites});
         QFile::setPermissions(folder.path(SettingsFile::LastFolder),
                               QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(keeping.save(QStringLiteral("/o"), {}), QStringList());
+        QCOMPARE(keeping.save(QStringLiteral("/o")), QStringList());
         QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("/o\r\n"));
         QCOMPARE(bytes(SettingsFile::Favourites), QByteArray("/b\r\n\r\n"));
+    }
+
+    // Once start-up is over, each other folder the file list shows is written
+    // at once; a write that fails is said once until one gets through.
+    void theShownFolderIsWrittenAsItChanges()
+    {
+        Favourites favourites(folder);
+        ExitSave save(folder, favourites);
+        QCOMPARE(save.folderShown(QStringLiteral("/during-start-up")), std::nullopt);
+        QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("<missing>"));
+        save.started(QStringLiteral("/m"));
+        QCOMPARE(save.folderShown(QStringLiteral("/m")), std::nullopt);
+        QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("<missing>"));
+        QCOMPARE(save.folderShown(QStringLiteral("/n")), std::nullopt);
+        QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("/n\r\n"));
+
+        QFile::setPermissions(folder.path(SettingsFile::LastFolder), QFile::ReadOwner);
+        const std::optional<QString> failure = save.folderShown(QStringLiteral("/o"));
+        QVERIFY(failure && failure->contains(folder.path(SettingsFile::LastFolder)));
+        QCOMPARE(save.folderShown(QStringLiteral("/p")), std::nullopt);
+        QFile::setPermissions(folder.path(SettingsFile::LastFolder),
+                              QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(save.folderShown(QStringLiteral("/q")), std::nullopt);
+        QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("/q\r\n"));
+        QFile::setPermissions(folder.path(SettingsFile::LastFolder), QFile::ReadOwner);
+        QVERIFY(save.folderShown(QStringLiteral("/r")));
+        QFile::setPermissions(folder.path(SettingsFile::LastFolder),
+                              QFile::ReadOwner | QFile::WriteOwner);
+
+        // Not read at start: left as it is.
+        ExitSave keeping(folder, favourites);
+        keeping.keep({SettingsFile::LastFolder});
+        keeping.started(QStringLiteral("/m"));
+        QCOMPARE(keeping.folderShown(QStringLiteral("/s")), std::nullopt);
+        QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("/q\r\n"));
     }
 };
 

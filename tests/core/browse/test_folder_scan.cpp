@@ -31,6 +31,8 @@ private Q_SLOTS:
     void nameThatIsNotUtf8SurvivesTheListing();
     void unreadableFolderFails();
     void aFolderIsReadAfreshOnceItChanged();
+    void aListingIsReusedOnlyWhenReadWellAfterTheChange_data();
+    void aListingIsReusedOnlyWhenReadWellAfterTheChange();
     void subfoldersFollowTheSameRules();
     void volumeFilter_data();
     void volumeFilter();
@@ -319,6 +321,30 @@ void TestFolderScan::aFolderIsReadAfreshOnceItChanged()
         QFile::setPermissions(root, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
     QVERIFY_THROWS_EXCEPTION(Failure, audioFiles(root, QStringLiteral("*.mp3")));
+}
+
+// A FAT stick stamps a folder to the two seconds: a file copied in within the
+// stamp of the read leaves the folder's times as they were.
+void TestFolderScan::aListingIsReusedOnlyWhenReadWellAfterTheChange_data()
+{
+    QTest::addColumn<qint64>("readAfterNs");
+    QTest::addColumn<bool>("reused");
+    constexpr qint64 second = 1'000'000'000;
+    QTest::newRow("an hour after") << 3600 * second << true;
+    QTest::newRow("just over 3 s after") << 3 * second + 1 << true;
+    QTest::newRow("3 s after") << 3 * second << false;
+    QTest::newRow("2 s after, one FAT stamp") << 2 * second << false;
+    QTest::newRow("3 ms after") << qint64(3'000'000) << false;
+    QTest::newRow("at once") << qint64(0) << false;
+    QTest::newRow("before it, the clock set back") << -60 * second << false;
+}
+
+void TestFolderScan::aListingIsReusedOnlyWhenReadWellAfterTheChange()
+{
+    QFETCH(qint64, readAfterNs);
+    QFETCH(bool, reused);
+    const qint64 modified = 1'700'000'000LL * 1'000'000'000;
+    QCOMPARE(listingCanBeReused(modified, modified + readAfterNs), reused);
 }
 
 void TestFolderScan::subfoldersFollowTheSameRules()

@@ -86,6 +86,7 @@ private Q_SLOTS:
         QCOMPARE(dirs->path(), sub);
         auto *files = h.find<FileList>("File1");
         QCOMPARE(files->path(), sub);
+        QCOMPARE(h.setting("chimebox.ini"), sub.toUtf8() + "\r\n");
         QCOMPARE(files->listCount(), 2);
         QCOMPARE(files->listIndex(), -1);
         QCOMPARE(h.autoPlayState(), 4);
@@ -237,6 +238,7 @@ private Q_SLOTS:
         auto *files = h.find<FileList>("File1");
         QCOMPARE(h.find<DirList>("Dir1")->path(), expected);
         QCOMPARE(files->path(), expected);
+        QCOMPARE(h.setting("chimebox.ini"), expected.toUtf8() + "\r\n");
         QCOMPARE(h.player.stopCount, stops);
         QCOMPARE(h.messages.messages,
                  QStringList(messages, QStringLiteral("ドラッグ＆ドロップが正しくありません。")));

@@ -41,6 +41,7 @@ private Q_SLOTS:
         h.click("Command2");
         h.click("Command2");
         QCOMPARE(favourites(h), (QStringList{folder, folder}));
+        QCOMPARE(h.setting("chimeboxfl.ini"), (folder + "\r\n" + folder + "\r\n\r\n").toUtf8());
         QCOMPARE(h.form->widthTwips(), 13575.0f);
         QCOMPARE(h.form->leftTwips(), 19200.0f - 13575.0f);
         QCOMPARE(h.messages.failures, QStringList());
@@ -126,13 +127,15 @@ private Q_SLOTS:
         h.click("Command3");
         QCOMPARE(favourites(h), (QStringList{a, b, c}));
 
+        QCOMPARE(h.setting("chimeboxfl.ini"), (a + "\r\n" + b + "\r\n" + c + "\r\n\r\n").toUtf8());
+
         h.clickRow(list, 1);
         h.click("Command3");
         QCOMPARE(favourites(h), (QStringList{a, c}));
         h.click("Command3");
         QCOMPARE(favourites(h), (QStringList{a, c}));
-        // Nothing goes to disk until shutdown.
-        QCOMPARE(h.setting("chimeboxfl.ini"), (a + "\r\n" + b + "\r\n" + c + "\r\n\r\n").toUtf8());
+        // On disk at once.
+        QCOMPARE(h.setting("chimeboxfl.ini"), (a + "\r\n" + c + "\r\n\r\n").toUtf8());
     }
 
     void choosingAFavouriteOpensItOrSaysItIsGone()
@@ -169,6 +172,7 @@ private Q_SLOTS:
         QCOMPARE(h.messages.messages.size(), 2);
         QCOMPARE(h.find<DirList>("Dir1")->path(), kept);
         QCOMPARE(files->path(), kept);
+        QCOMPARE(h.setting("chimebox.ini"), kept.toUtf8() + "\r\n");
         QCOMPARE(files->listIndex(), -1);
         QCOMPARE(files->item(0), QStringLiteral("a.mp3"));
         QCOMPARE(h.autoPlayState(), 4);

@@ -1,16 +1,13 @@
 #include "gui/app/ProgramRig.h"
+#include "support/SendSignal.h"
 #include "support/TestMain.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <csignal>
+#include <unistd.h>
 
-namespace {
-
-// The line that goes with the box, for a start from a terminal or a log.
-const QByteArray kLine = QStringLiteral("chimebox: chimebox はすでに起動しています。").toUtf8();
-
-} // namespace
+using testprocess::sendSignal;
 
 // One program per settings folder, with real processes: a second start says so
 // and runs nothing of its own, and a crash leaves nothing that blocks the next.
@@ -18,9 +15,17 @@ class TestInstances : public QObject
 {
     Q_OBJECT
 
+    // The line that goes with the box, for a start from a terminal or a log.
+    static QByteArray alreadyRunning(const ProgramRig &rig)
+    {
+        return QStringLiteral("chimebox: chimebox はすでに起動しています（設定フォルダ: %1）。")
+            .arg(rig.dir.path())
+            .toUtf8();
+    }
+
     static void finishWithSignal(QProcess &process)
     {
-        ::kill(pid_t(process.processId()), SIGTERM);
+        sendSignal(process, SIGTERM);
         QVERIFY(process.waitForFinished(20000));
     }
 
@@ -41,12 +46,13 @@ private Q_SLOTS:
         QElapsedTimer started;
         started.start();
         const auto second = rig.start();
+        const QByteArray line = alreadyRunning(rig);
         QByteArray errors;
-        QTRY_VERIFY_WITH_TIMEOUT((errors += ProgramRig::errorsSoFar(*second)).contains(kLine),
+        QTRY_VERIFY_WITH_TIMEOUT((errors += ProgramRig::errorsSoFar(*second)).contains(line),
                                  10000);
         QVERIFY2(started.elapsed() < 5000, QByteArray::number(started.elapsed()).constData());
         // Besides whatever Qt itself reports, one line says it.
-        QCOMPARE(errors.split('\n').count(kLine), 1);
+        QCOMPARE(errors.split('\n').count(line), 1);
         // Waiting for OK: nothing of the window's start-up has run.
         QTest::qWait(500);
         QCOMPARE(second->state(), QProcess::Running);
@@ -62,8 +68,6 @@ private Q_SLOTS:
         QCOMPARE(first->exitStatus(), QProcess::NormalExit);
         QCOMPARE(first->exitCode(), 0);
         QCOMPARE(rig.bytes("chimeboxfl.ini"), QByteArray("/first\r\n\r\n"));
-        // The lock goes with the program that held it.
-        QVERIFY(!rig.files().contains(QStringLiteral("chimebox.lock")));
     }
 
     // On a real display: the second instance's one window is the box, with
@@ -102,30 +106,131 @@ private Q_SLOTS:
         QVERIFY(second->waitForFinished(10000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
-        QVERIFY(second->readAllStandardError().contains(kLine));
+        QVERIFY(second->readAllStandardError().contains(alreadyRunning(rig)));
         QCOMPARE(first->state(), QProcess::Running);
         finishWithSignal(*first);
     }
 
-    // A program killed outright leaves its lock file behind; the next start
-    // finds its process gone and starts all the same.
+    // The kernel lets go of the folder however the program ends.
     void aKilledInstanceDoesNotBlockTheNextStart()
     {
         ProgramRig rig;
         rig.markStartUp();
         const auto killed = rig.start();
         QVERIFY(rig.waitForStartUp());
-        QVERIFY(rig.files().contains(QStringLiteral("chimebox.lock")));
-        ::kill(pid_t(killed->processId()), SIGKILL);
+        QVERIFY(sendSignal(*killed, SIGKILL));
         QVERIFY(killed->waitForFinished(20000));
-        QVERIFY(rig.files().contains(QStringLiteral("chimebox.lock")));
 
         rig.markStartUp();
         const auto next = rig.start();
         QVERIFY(rig.waitForStartUp());
-        QVERIFY(!ProgramRig::errorsSoFar(*next).contains(kLine));
+        QVERIFY(!ProgramRig::errorsSoFar(*next).contains(alreadyRunning(rig)));
         finishWithSignal(*next);
         QCOMPARE(next->exitCode(), 0);
+    }
+
+    // Older versions kept a lock file, chimebox.lock, which a dead copy could
+    // leave in any state. Nothing of it blocks a start, and it is left alone.
+    void nothingADeadCopyLeftBlocksTheStart_data()
+    {
+        QTest::addColumn<QByteArray>("kind");
+        char host[256] = {};
+        ::gethostname(host, sizeof host - 1);
+        // A live process of this machine, as after a restart that reused the pid.
+        const QByteArray alive = QByteArray::number(::getpid()) + "\nchimebox\n" + host + "\n";
+        QTest::newRow("empty") << QByteArray("file:");
+        QTest::newRow("garbled") << QByteArray("file:\0\0\n\xff", 10);
+        QTest::newRow("naming a live process") << "file:" + alive;
+        QTest::newRow("naming another machine") << QByteArray("file:4242\nchimebox\nother-pc\n");
+        QTest::newRow("mode 0444") << "0444:" + alive;
+        QTest::newRow("mode 000") << "0000:" + alive;
+        QTest::newRow("an empty folder") << QByteArray("folder:");
+        QTest::newRow("a link that leads nowhere") << QByteArray("link:");
+    }
+
+    void nothingADeadCopyLeftBlocksTheStart()
+    {
+        QFETCH(QByteArray, kind);
+        ProgramRig rig;
+        const QString old = rig.path("chimebox.lock");
+        const QByteArray content = kind.mid(kind.indexOf(':') + 1);
+        if (kind.startsWith("folder:")) {
+            QVERIFY(QDir().mkdir(old));
+        } else if (kind.startsWith("link:")) {
+            QVERIFY(QFile::link(rig.path("gone"), old));
+        } else {
+            rig.put("chimebox.lock", content);
+            if (kind.startsWith("0444:"))
+                QVERIFY(QFile::setPermissions(old, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                       QFileDevice::ReadOther));
+            if (kind.startsWith("0000:"))
+                QVERIFY(QFile::setPermissions(old, {}));
+        }
+        const QFileInfo before(old);
+
+        rig.markStartUp();
+        const auto process = rig.start();
+        QVERIFY2(rig.waitForStartUp(), ProgramRig::errorsSoFar(*process).constData());
+        QVERIFY(!ProgramRig::errorsSoFar(*process).contains(alreadyRunning(rig)));
+        finishWithSignal(*process);
+        const QFileInfo after(old);
+        QCOMPARE(after.isSymLink(), before.isSymLink());
+        QCOMPARE(after.isDir(), before.isDir());
+        QCOMPARE(after.permissions(), before.permissions());
+        if (after.isFile()) {
+            QFile::setPermissions(old, QFileDevice::ReadOwner);
+            QCOMPARE(rig.bytes("chimebox.lock"), content);
+        }
+    }
+
+    // A tidy-up or a sync tool that removes every file beside the program
+    // cannot let a second copy in.
+    void removingFilesLetsNoSecondCopyIn()
+    {
+        ProgramRig rig;
+        rig.markStartUp();
+        const auto first = rig.start();
+        QVERIFY(rig.waitForStartUp());
+        for (const QString &name : rig.files()) {
+            if (name != QStringLiteral("chimebox"))
+                QVERIFY(QFile::remove(rig.dir.filePath(name)));
+        }
+
+        const auto second = rig.start();
+        const QByteArray line = alreadyRunning(rig);
+        QByteArray errors;
+        QTRY_VERIFY_WITH_TIMEOUT((errors += ProgramRig::errorsSoFar(*second)).contains(line),
+                                 10000);
+        finishWithSignal(*second);
+        QCOMPARE(first->state(), QProcess::Running);
+        finishWithSignal(*first);
+    }
+
+    // The program holds the folder open for its lock; a file manager started
+    // from "open", which may outlive the window, must not inherit it.
+    void theLockIsNotHandedToProgramsItStarts()
+    {
+        ProgramRig rig;
+        rig.markStartUp();
+        const auto process = rig.start();
+        QVERIFY(rig.waitForStartUp());
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(process->processId());
+        QStringList flags;
+        const QDir::Filters all = QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot;
+        for (const QString &fd : QDir(fds).entryList(all)) {
+            if (QFile::symLinkTarget(fds + u'/' + fd) != rig.dir.path())
+                continue;
+            QFile info(QStringLiteral("/proc/%1/fdinfo/%2").arg(process->processId()).arg(fd));
+            QVERIFY(info.open(QIODevice::ReadOnly));
+            for (const QByteArray &line : info.readAll().split('\n')) {
+                if (line.startsWith("flags:"))
+                    flags.append(QString::fromLatin1(line.mid(6).trimmed()));
+            }
+        }
+        finishWithSignal(*process);
+        QCOMPARE(flags.size(), 1);
+        // O_CLOEXEC is 02000000 in the octal flags.
+        QVERIFY2((flags.first().toUInt(nullptr, 8) & 02000000) != 0, qPrintable(flags.first()));
     }
 
     // A write killed before its rename leaves a temporary file; the next start
@@ -152,33 +257,26 @@ private Q_SLOTS:
         finishWithSignal(*process);
     }
 
-    // Where no lock can be made (the settings folder cannot be written) the
-    // program still starts: the alarm matters more, and no instance there can
-    // write the settings anyway.
-    void aFolderWithoutALockStillStarts()
+    // Where the folder cannot be locked (here: it cannot be listed, though its
+    // files can be read and written) the program starts all the same, and
+    // says why naming the folder: a second copy is a lesser harm than no alarm.
+    void aFolderThatCannotBeCheckedStillStartsAndSaysWhy()
     {
         ProgramRig rig;
-        QTemporaryDir config;
-        const QString fallback = config.filePath(QStringLiteral("chimebox"));
-        QVERIFY(QDir().mkpath(fallback));
-        readonlyfolder::make(rig.dir.path());
-        readonlyfolder::make(fallback);
-        QProcessEnvironment environment = ProgramRig::offscreen();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-
-        const auto process = rig.start(environment);
-        QTest::qWait(2000);
-        const QProcess::ProcessState state = process->state();
+        rig.markStartUp();
+        readonlyfolder::giveUpOverrideHere();
+        QVERIFY(
+            QFile::setPermissions(rig.dir.path(), QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        const auto process = rig.start();
+        const bool started = rig.waitForStartUp();
         const QByteArray errors = ProgramRig::errorsSoFar(*process);
-        ::kill(pid_t(process->processId()), SIGKILL);
-        QVERIFY(process->waitForFinished(20000));
-        readonlyfolder::undo(fallback);
+        finishWithSignal(*process);
         readonlyfolder::undo(rig.dir.path());
-        if (rig.files().contains(QStringLiteral("chimebox.lock")) ||
-            QFile::exists(fallback + QStringLiteral("/chimebox.lock")))
-            QSKIP("the program writes into any folder here");
-        QCOMPARE(state, QProcess::Running);
-        QVERIFY(!errors.contains(kLine));
+        QVERIFY2(started, errors.constData());
+        QVERIFY2(errors.contains("chimebox: 設定フォルダ " + rig.dir.path().toUtf8() +
+                                 " では二重起動を確かめられません（"),
+                 errors.constData());
+        QVERIFY(!errors.contains(alreadyRunning(rig)));
     }
 };
 

@@ -2,6 +2,7 @@
 #include "app/QuitSignals.h"
 #include "gui/app/FormHarness.h"
 #include "gui/app/ProgramRig.h"
+#include "support/SendSignal.h"
 #include "support/TestMain.h"
 
 #include <QApplication>
@@ -50,9 +51,10 @@ private Q_SLOTS:
         FormHarness h;
         const QString folder = h.makeFolder(QStringLiteral("A"), {"a.mp3"});
         h.putSetting("chimebox.ini", folder.toUtf8() + "\r\n");
+        // Rewritten in the program's own form by the save.
+        h.putSetting("chimeboxfl.ini", "/fav\n");
         QVERIFY(h.loadAndShow());
         QuitSignals quitSignals(*h.form);
-        h.find<QListWidget>("List1")->addItem(QStringLiteral("/fav"));
 
         std::raise(signal);
         QTRY_VERIFY(!h.form->isVisible());
@@ -68,9 +70,9 @@ private Q_SLOTS:
     void theApplicationsEndSavesLikeAClose()
     {
         FormHarness h;
+        h.putSetting("chimeboxfl.ini", "/fav\n");
         QVERIFY(h.loadAndShow());
         QuitSignals quitSignals(*h.form);
-        h.find<QListWidget>("List1")->addItem(QStringLiteral("/fav"));
         quitTheEventLoop();
         QCOMPARE(h.setting("chimebox.ini"), QDir::currentPath().toUtf8() + "\r\n");
         QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/fav\r\n\r\n"));
@@ -127,9 +129,9 @@ private Q_SLOTS:
         QVERIFY(h.loadAndShow());
         h.form->Form_Unload();
         QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("\r\n"));
-        h.find<QListWidget>("List1")->addItem(QStringLiteral("/fav"));
+        h.addFavourite();
         h.form->close();
-        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/fav\r\n\r\n"));
+        QCOMPARE(h.setting("chimeboxfl.ini"), QDir::currentPath().toUtf8() + "\r\n\r\n");
     }
 
     // The real program in a folder of its own, which is therefore its settings
@@ -179,7 +181,7 @@ private Q_SLOTS:
         };
         QTRY_COMPARE_WITH_TIMEOUT(playSwitch(), QByteArray("\r\n"), 20000);
 
-        QCOMPARE(::kill(pid_t(process.processId()), signal), 0);
+        QVERIFY(testprocess::sendSignal(process, signal));
         QVERIFY2(process.waitForFinished(20000), process.readAll().constData());
         QVERIFY2(process.exitStatus() == QProcess::NormalExit, process.readAll().constData());
         QCOMPARE(process.exitCode(), 0);
@@ -210,13 +212,13 @@ private Q_SLOTS:
         const auto process = rig.start();
         QVERIFY(rig.waitForStartUp());
 
-        const auto pid = pid_t(process->processId());
-        QCOMPARE(::kill(pid, SIGTERM), 0);
+        const qint64 pid = process->processId();
+        QVERIFY(testprocess::sendSignal(pid, SIGTERM));
         QTRY_COMPARE_WITH_TIMEOUT(rig.bytes("chimebox.ini"), folder.toUtf8() + "\r\n", 20000);
         QTest::qWait(500);
         QCOMPARE(process->state(), QProcess::Running);
 
-        QCOMPARE(::kill(pid, SIGTERM), 0);
+        QVERIFY(testprocess::sendSignal(pid, SIGTERM));
         QVERIFY(process->waitForFinished(20000));
         QCOMPARE(process->exitStatus(), QProcess::NormalExit);
         QCOMPARE(process->exitCode(), 0);

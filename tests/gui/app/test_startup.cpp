@@ -323,17 +323,24 @@ private Q_SLOTS:
         QCOMPARE(h.form->height(), 10170 / 15);
     }
 
-    void shutdownWritesTheFileListsFolderAndTheFavourites()
+    // Each is written as it changes, so an exit that is no close loses
+    // nothing; the close writes them again.
+    void theFileListsFolderAndTheFavouritesAreWrittenAsTheyChange()
     {
         FormHarness h;
-        const QString shown = h.makeFolder(QStringLiteral("shown"));
-        h.load();
-        h.find<FileList>("File1")->setPath(shown);
-        QListWidget *list = h.find<QListWidget>("List1");
-        list->addItems({"/c", "/a", "/c"});
+        const QString c = h.makeFolder(QStringLiteral("c"));
+        const QString a = h.makeFolder(QStringLiteral("a"));
+        QVERIFY(h.loadAndShow());
+        for (const QString &folder : {c, a, c}) {
+            h.find<DirList>("Dir1")->setPath(folder);
+            h.addFavourite();
+        }
+        const QByteArray favourites = (c + "\r\n" + a + "\r\n" + c + "\r\n\r\n").toUtf8();
+        QCOMPARE(h.setting("chimebox.ini"), c.toUtf8() + "\r\n");
+        QCOMPARE(h.setting("chimeboxfl.ini"), favourites);
         h.form->close();
-        QCOMPARE(h.setting("chimebox.ini"), shown.toUtf8() + "\r\n");
-        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/c\r\n/a\r\n/c\r\n\r\n"));
+        QCOMPARE(h.setting("chimebox.ini"), c.toUtf8() + "\r\n");
+        QCOMPARE(h.setting("chimeboxfl.ini"), favourites);
     }
 
     void anEmptyListIsSavedAsOneLineBreak()
@@ -347,13 +354,13 @@ private Q_SLOTS:
     void aFailedWriteAtShutdownDoesNotCostTheOther()
     {
         FormHarness h;
-        h.load();
-        h.find<QListWidget>("List1")->addItem(QStringLiteral("/fav"));
+        QVERIFY(h.loadAndShow());
+        h.addFavourite();
         h.putSetting("chimebox.ini", "/old\r\n");
         QFile::setPermissions(h.settingsPath("chimebox.ini"), QFileDevice::ReadOwner);
         h.form->Form_Unload();
         QCOMPARE(h.setting("chimebox.ini"), QByteArray("/old\r\n"));
-        QCOMPARE(h.setting("chimeboxfl.ini"), QByteArray("/fav\r\n\r\n"));
+        QCOMPARE(h.setting("chimeboxfl.ini"), QDir::currentPath().toUtf8() + "\r\n\r\n");
         QCOMPARE(h.messages.messages.size(), 1);
         QVERIFY(h.messages.messages.first().contains(QStringLiteral("chimebox.ini")));
     }
