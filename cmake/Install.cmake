@@ -5,6 +5,13 @@ include(GNUInstallDirs)
 
 set(CHIMEBOX_APP_ID io.github.chimebox.Chimebox)
 
+# The installed menu entry tells an installed copy from any other, which keeps
+# its settings beside itself; seen from the executable, so any prefix will do.
+file(RELATIVE_PATH menu_entry_from_bindir ${CMAKE_INSTALL_FULL_BINDIR}
+  ${CMAKE_INSTALL_FULL_DATADIR}/applications/${CHIMEBOX_APP_ID}.desktop)
+target_compile_definitions(chimebox_core PRIVATE
+  CHIMEBOX_MENU_ENTRY_FROM_BINDIR="${menu_entry_from_bindir}")
+
 install(TARGETS chimebox RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES data/${CHIMEBOX_APP_ID}.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
