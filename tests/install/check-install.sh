@@ -1,9 +1,9 @@
 #!/bin/sh
 # Installs the build into a temporary prefix, checks that every file sits where
-# desktops look for it and that the pieces name each other, then starts the
-# menu entry's command as the current user (root in CI, who may write
-# anywhere) and checks that the settings land in that user's configuration
-# folder and nothing is written under the prefix.
+# desktops, man and the package tools look for it and that the pieces name each
+# other, then starts the menu entry's command as the current user (root in CI,
+# who may write anywhere) and checks that the settings land in that user's
+# configuration folder and nothing is written under the prefix.
 # Usage: check-install.sh BUILD_DIR APP_ID VERSION
 set -eu
 
@@ -30,8 +30,10 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 desktop=$prefix/share/applications/$id.desktop
 icon=$prefix/share/icons/hicolor/scalable/apps/$id.svg
 metainfo=$prefix/share/metainfo/$id.metainfo.xml
+manual=$prefix/share/man/man1/chimebox.1.gz
+doc=$prefix/share/doc/chimebox
 [ -x "$prefix/bin/chimebox" ] || fail "no executable bin/chimebox"
-for file in "$desktop" "$icon" "$metainfo"; do
+for file in "$desktop" "$icon" "$metainfo" "$manual" "$doc/copyright" "$doc/changelog.gz"; do
     [ -f "$file" ] || fail "not installed: ${file#"$prefix"/}"
 done
 
@@ -42,6 +44,8 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" |
     fail "the metainfo does not launch $id.desktop"
 grep -q "<release version=\"$version\"" "$metainfo" ||
     fail "the metainfo has no release $version"
+gzip -dc "$doc/changelog.gz" | head -n 1 | grep -q "^chimebox ($version) " ||
+    fail "the changelog's latest entry is not $version"
 
 # The menu entry's command, found on PATH as a desktop finds it.
 command=$(sed -n 's/^Exec=//p' "$desktop")
