@@ -7,10 +7,11 @@
 
 namespace chimebox::settings {
 
-QString chooseSettingsFolder(const QString &executableFolder, const QString &userConfigFolder)
+QString chooseSettingsFolder(const QString &executableFolder, const QString &installedMenuEntry,
+                             const QString &userConfigFolder)
 {
     const QFileInfo exe(executableFolder);
-    if (exe.isDir() && exe.isWritable())
+    if (!QFileInfo::exists(installedMenuEntry) && exe.isDir() && exe.isWritable())
         return executableFolder;
     QDir().mkpath(userConfigFolder);
     return userConfigFolder;
@@ -18,8 +19,12 @@ QString chooseSettingsFolder(const QString &executableFolder, const QString &use
 
 QString settingsFolderForThisProcess()
 {
+    // The install step's layout, seen from the executable's folder
+    // (../share/applications/… for the usual one), whatever the prefix.
+    const QString executableFolder = QCoreApplication::applicationDirPath();
     return chooseSettingsFolder(
-        QCoreApplication::applicationDirPath(),
+        executableFolder,
+        QDir(executableFolder).filePath(QStringLiteral(CHIMEBOX_MENU_ENTRY_FROM_BINDIR)),
         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 

@@ -389,14 +389,35 @@ private Q_SLOTS:
     }
 #endif
 
-    void unwritableProgramFolderFallsBackToTheUsersFolder()
+    void whereTheSettingsLive_data()
     {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<bool>("folderExists");
+        QTest::addColumn<bool>("besideTheProgram");
+        QTest::newRow("a copy of its own") << false << true << true;
+        // Root, or a user installing to ~/.local: the folder can be written.
+        QTest::newRow("installed, folder writable") << true << true << false;
+        QTest::newRow("a folder that cannot be written") << false << false << false;
+    }
+
+    void whereTheSettingsLive()
+    {
+        QFETCH(bool, installed);
+        QFETCH(bool, folderExists);
+        QFETCH(bool, besideTheProgram);
         QTemporaryDir dir;
-        QCOMPARE(chooseSettingsFolder(dir.path(), dir.path() + QStringLiteral("/user")),
-                 dir.path());
-        const QString fallback = dir.path() + QStringLiteral("/user/config");
-        QCOMPARE(chooseSettingsFolder(dir.path() + QStringLiteral("/gone"), fallback), fallback);
-        QVERIFY(QFileInfo(fallback).isDir());
+        const QString bin = dir.filePath(QStringLiteral("bin"));
+        if (folderExists)
+            QVERIFY(QDir().mkpath(bin));
+        const QString entry = dir.filePath(QStringLiteral("share/applications/chimebox.desktop"));
+        if (installed) {
+            QVERIFY(QDir().mkpath(QFileInfo(entry).path()));
+            QVERIFY(QFile(entry).open(QIODevice::WriteOnly));
+        }
+        const QString user = dir.filePath(QStringLiteral("home/.config/chimebox"));
+        const QString chosen = chooseSettingsFolder(bin, entry, user);
+        QCOMPARE(chosen, besideTheProgram ? bin : user);
+        QVERIFY(QFileInfo(chosen).isDir());
     }
 };
 
