@@ -1,6 +1,6 @@
 // How long the file list takes to show a big folder: the direct scan the
 // program uses, against QDir's own name filters for comparison.
-#include "browse/FolderScan.h"
+#include "core/browse/FolderScan.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,9 +4,9 @@
 // "again" sets the same, unchanged folder once more.
 // Usage: bench_browse FILES_FOLDER DIRS_FOLDER [RUNS]
 #include "BareScan.h"
-#include "NativeName.h"
-#include "browse/DirList.h"
-#include "browse/FileList.h"
+#include "base/NativeName.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/FileList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

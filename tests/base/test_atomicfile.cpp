@@ -1,5 +1,5 @@
-#include "AtomicFile.h"
-#include "Failure.h"
+#include "base/AtomicFile.h"
+#include "base/Failure.h"
 #include "support/TestMain.h"
 
 #include <QDir>

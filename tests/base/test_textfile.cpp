@@ -1,6 +1,6 @@
-#include "Failure.h"
-#include "NativeName.h"
-#include "TextFile.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "base/TextFile.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 

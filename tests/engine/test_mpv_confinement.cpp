@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace chimebox::engine;
 using namespace chimebox::playback;
 using namespace playertest;
 

@@ -1,4 +1,4 @@
-#include "MpvLibrary.h"
+#include "engine/MpvLibrary.h"
 #include "support/PlayerFixtures.h"
 #include "support/TestMain.h"
 
@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace chimebox::engine;
 using namespace chimebox::playback;
 using namespace playertest;
 

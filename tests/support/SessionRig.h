@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/playback/PlaybackSession.h"
+#include "core/scheduler/TimerSettings.h"
+#include "core/settings/SettingsFiles.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileList.h"
 #include "fakes/FakePlayer.h"
-#include "playback/PlaybackSession.h"
-#include "scheduler/TimerSettings.h"
-#include "settings/SettingsFiles.h"
 
 #include <QFile>
 #include <QObject>

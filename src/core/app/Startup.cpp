@@ -1,9 +1,9 @@
-#include "app/Startup.h"
+#include "core/app/Startup.h"
 
-#include "Failure.h"
-#include "StringProcedures.h"
-#include "browse/FolderScan.h"
-#include "favourites/Favourites.h"
+#include "base/Failure.h"
+#include "base/StringProcedures.h"
+#include "core/browse/FolderScan.h"
+#include "core/favourites/Favourites.h"
 
 #include <exception>
 

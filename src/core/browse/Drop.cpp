@@ -1,7 +1,7 @@
-#include "browse/Drop.h"
+#include "core/browse/Drop.h"
 
-#include "Failure.h"
-#include "NativeName.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
 
 #include <QMimeData>
 #include <QUrl>

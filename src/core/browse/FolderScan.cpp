@@ -1,7 +1,7 @@
-#include "browse/FolderScan.h"
+#include "core/browse/FolderScan.h"
 
-#include "Failure.h"
-#include "NativeName.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
 
 #include <QDir>
 #include <QLocale>

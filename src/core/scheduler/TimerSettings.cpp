@@ -1,4 +1,4 @@
-#include "scheduler/TimerSettings.h"
+#include "core/scheduler/TimerSettings.h"
 
 #include <utility>
 

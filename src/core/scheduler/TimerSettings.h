@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scheduler/AlarmTime.h"
-#include "settings/SettingsFiles.h"
+#include "core/scheduler/AlarmTime.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "window/WindowWidth.h"
+#include "core/window/WindowWidth.h"
 
 namespace chimebox::window {
 

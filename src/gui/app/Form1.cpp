@@ -1,16 +1,16 @@
-#include "app/Form1.h"
+#include "gui/app/Form1.h"
 
-#include "app/MessageSink.h"
-#include "browse/DirList.h"
-#include "browse/DriveList.h"
-#include "browse/Drop.h"
-#include "browse/FileList.h"
-#include "browse/FileManager.h"
-#include "playback/MediaPlayer.h"
-#include "playback/PlaybackSession.h"
-#include "scheduler/AlarmTime.h"
-#include "scheduler/TimerSettings.h"
-#include "window/WindowWidth.h"
+#include "core/app/MessageSink.h"
+#include "core/browse/Drop.h"
+#include "core/browse/FileManager.h"
+#include "core/playback/MediaPlayer.h"
+#include "core/playback/PlaybackSession.h"
+#include "core/scheduler/AlarmTime.h"
+#include "core/scheduler/TimerSettings.h"
+#include "core/window/WindowWidth.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/DriveList.h"
+#include "gui/browse/FileList.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Failure.h"
-#include "app/ExitSave.h"
-#include "app/Twips.h"
-#include "favourites/Favourites.h"
-#include "settings/SettingsFiles.h"
+#include "base/Failure.h"
+#include "core/app/ExitSave.h"
+#include "core/favourites/Favourites.h"
+#include "core/settings/SettingsFiles.h"
+#include "gui/app/Twips.h"
 
 #include <QSizeF>
 #include <QString>

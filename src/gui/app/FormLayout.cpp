@@ -1,8 +1,8 @@
-#include "app/Form1.h"
-#include "browse/DirList.h"
-#include "browse/DriveList.h"
-#include "browse/FileList.h"
-#include "playback/MediaPlayer.h"
+#include "core/playback/MediaPlayer.h"
+#include "gui/app/Form1.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/DriveList.h"
+#include "gui/browse/FileList.h"
 
 #include <QCheckBox>
 #include <QComboBox>

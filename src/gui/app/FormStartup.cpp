@@ -1,8 +1,8 @@
-#include "app/Form1.h"
-#include "app/MessageSink.h"
-#include "app/Startup.h"
-#include "browse/DirList.h"
-#include "browse/FileList.h"
+#include "core/app/MessageSink.h"
+#include "core/app/Startup.h"
+#include "gui/app/Form1.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/FileList.h"
 
 #include <QCheckBox>
 #include <QComboBox>

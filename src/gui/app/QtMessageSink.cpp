@@ -1,4 +1,4 @@
-#include "app/QtMessageSink.h"
+#include "gui/app/QtMessageSink.h"
 
 #include <QGridLayout>
 #include <QMessageBox>

@@ -1,8 +1,8 @@
-#include "browse/DirList.h"
+#include "gui/browse/DirList.h"
 
-#include "Failure.h"
-#include "NativeName.h"
-#include "browse/FolderScan.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "core/browse/FolderScan.h"
 
 #include <QDir>
 #include <QKeyEvent>

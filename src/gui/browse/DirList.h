@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browse/NameListModel.h"
+#include "gui/browse/NameListModel.h"
 
 #include <QListView>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browse/FolderScan.h"
+#include "core/browse/FolderScan.h"
 
 #include <QComboBox>
 

@@ -1,8 +1,8 @@
-#include "browse/FileList.h"
+#include "gui/browse/FileList.h"
 
-#include "Failure.h"
-#include "browse/FolderScan.h"
-#include "browse/NameListModel.h"
+#include "base/Failure.h"
+#include "core/browse/FolderScan.h"
+#include "gui/browse/NameListModel.h"
 
 #include <QDir>
 #include <QDropEvent>

@@ -1,7 +1,7 @@
-#include "Failure.h"
-#include "app/ExitSave.h"
-#include "app/Startup.h"
-#include "favourites/Favourites.h"
+#include "base/Failure.h"
+#include "core/app/ExitSave.h"
+#include "core/app/Startup.h"
+#include "core/favourites/Favourites.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 

@@ -1,5 +1,5 @@
-#include "Failure.h"
-#include "scheduler/TimerSettings.h"
+#include "base/Failure.h"
+#include "core/scheduler/TimerSettings.h"
 #include "support/TestMain.h"
 
 #include <QFile>

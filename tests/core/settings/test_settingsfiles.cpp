@@ -1,7 +1,7 @@
-#include "Failure.h"
-#include "NativeName.h"
-#include "settings/SettingsFiles.h"
-#include "settings/SettingsLocation.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "core/settings/SettingsFiles.h"
+#include "core/settings/SettingsLocation.h"
 #include "support/TestMain.h"
 
 #include <QDir>

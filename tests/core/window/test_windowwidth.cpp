@@ -1,5 +1,5 @@
+#include "core/window/WindowWidth.h"
 #include "support/TestMain.h"
-#include "window/WindowWidth.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
-#include "browse/DirList.h"
-#include "browse/DriveList.h"
-#include "browse/FileList.h"
-#include "browse/FileManager.h"
-#include "gui/app/FormHarness.h"
+#include "core/browse/FileManager.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/DriveList.h"
+#include "gui/browse/FileList.h"
+#include "support/FormHarness.h"
 #include "support/TestMain.h"
 
 #include <QDropEvent>

@@ -1,6 +1,6 @@
-#include "Failure.h"
-#include "browse/DirList.h"
-#include "browse/FileList.h"
+#include "base/Failure.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/FileList.h"
 #include "support/TempFiles.h"
 #include "support/TestMain.h"
 

@@ -1,8 +1,8 @@
-#include "Failure.h"
-#include "NativeName.h"
-#include "browse/DirList.h"
-#include "browse/Drop.h"
-#include "browse/FileList.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "core/browse/Drop.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/FileList.h"
 #include "support/TempFiles.h"
 #include "support/TestMain.h"
 
