@@ -1,3 +1,4 @@
+#include "base/Version.h"
 #include "core/app/SingleInstance.h"
 #include "core/app/StandardError.h"
 #include "core/browse/FileManager.h"
@@ -24,9 +25,9 @@ int main(int argc, char *argv[])
     app::NoDisplayReport noDisplay;
     QApplication application(arguments.count(), arguments.values());
     noDisplay.finish();
-    QApplication::setApplicationName(QStringLiteral("chimebox"));
+    QApplication::setApplicationName(version::name());
     // Lets the desktop match the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.chimebox.Chimebox"));
+    QGuiApplication::setDesktopFileName(version::applicationId());
 
     const QString settingsFolder = settings::settingsFolderForThisProcess();
     app::QtMessageSink boxes;

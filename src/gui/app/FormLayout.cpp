@@ -1,3 +1,4 @@
+#include "base/Version.h"
 #include "core/playback/MediaPlayer.h"
 #include "gui/app/Form1.h"
 #include "gui/browse/DirList.h"
@@ -57,7 +58,7 @@ QLabel *label(QWidget *parent, int index, const QString &caption, int left, int 
 
 void Form1::createControls(QWidget *playerView)
 {
-    setWindowTitle(QStringLiteral("CHIMEBOX7.31"));
+    setWindowTitle(version::windowTitle());
 
     playerView->setParent(this);
     wmp1 = place(playerView, "wmp1", 30, 9450, 6375, 675);
