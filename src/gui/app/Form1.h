@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "core/app/ExitSave.h"
+#include "core/browse/FolderScan.h"
 #include "core/favourites/Favourites.h"
 #include "core/settings/SettingsFiles.h"
 #include "gui/app/Twips.h"
@@ -146,6 +147,8 @@ private:
     Services services_;
     settings::SettingsFolder settings_;
     favourites::Favourites favourites_;
+    // Dir1 and File1 share the folder read last.
+    browse::FolderScan folderScan_;
 
     bool formLoaded_ = false;
 

@@ -63,8 +63,8 @@ void Form1::createControls(QWidget *playerView)
     playerView->setParent(this);
     wmp1 = place(playerView, "wmp1", 30, 9450, 6375, 675);
     Drive1 = place(new browse::DriveList(this), "Drive1", 30, 60, 6375, 300);
-    Dir1 = place(new browse::DirList(this), "Dir1", 30, 390, 6375, 2610);
-    File1 = place(new browse::FileList(this), "File1", 30, 3030, 6375, 6390);
+    Dir1 = place(new browse::DirList(folderScan_, this), "Dir1", 30, 390, 6375, 2610);
+    File1 = place(new browse::FileList(folderScan_, this), "File1", 30, 3030, 6375, 6390);
     File1->setPattern(QStringLiteral("*.wav;*.mp3;*.wma"));
     Command1 = button(this, "Command1", QStringLiteral("■"), QStringLiteral("停止します"), 6480,
                       2370, 675, 645);

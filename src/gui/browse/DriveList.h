@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/browse/FolderScan.h"
+#include "core/browse/Volumes.h"
 
 #include <QComboBox>
 

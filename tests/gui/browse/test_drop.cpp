@@ -1,6 +1,7 @@
 #include "base/Failure.h"
 #include "base/NativeName.h"
 #include "core/browse/Drop.h"
+#include "core/browse/FolderScan.h"
 #include "gui/browse/DirList.h"
 #include "gui/browse/FileList.h"
 #include "support/TempFiles.h"
@@ -30,8 +31,9 @@ QMimeData *fileDrop(const QStringList &paths)
 // File1, as the window wires it.
 struct Browser
 {
-    DirList dir;
-    FileList files;
+    FolderScan scan;
+    DirList dir{scan};
+    FileList files{scan};
     QStringList log;
     int failures = 0;
 
