@@ -71,6 +71,8 @@ struct SessionRig
                          &PlaybackSession::playbackFailed);
         QObject::connect(&session, &PlaybackSession::failureReported, &session,
                          [this](const QString &text) { reported.append(text); });
+        // As once start-up has ended.
+        timerSettings.markFormLoaded();
     }
 
     AutoPlay state() const { return session.autoPlayState(); }

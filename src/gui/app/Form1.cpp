@@ -44,23 +44,6 @@ void markNeverMatching(QComboBox &picker, const QString &why)
 
 } // namespace
 
-class Form1::Geometry final : public window::WindowGeometry
-{
-public:
-    explicit Geometry(Form1 &form) : form_(form) {}
-    float width() const override { return form_.widthTwips(); }
-    void setWidth(float twips) override { form_.setWidthTwips(twips); }
-    float left() const override { return form_.leftTwips(); }
-    void setLeft(float twips) override { form_.setLeftTwips(twips); }
-    float screenWidth() const override { return float(form_.screenSize().width()); }
-    float height() const override { return form_.heightTwips(); }
-    void setTop(float twips) override { form_.setTopTwips(twips); }
-    float screenHeight() const override { return float(form_.screenSize().height()); }
-
-private:
-    Form1 &form_;
-};
-
 Form1::Form1(Services services, QWidget *parent)
     : QWidget(parent), services_(std::move(services)), settings_(services_.settingsFolder),
       favourites_(settings_), exitSave_(settings_, favourites_)
@@ -91,8 +74,7 @@ Form1::~Form1()
 
 void Form1::placeWindow()
 {
-    Geometry geometry(*this);
-    window::placeAtStart(geometry);
+    apply(window::placeAtStart(geometry()));
 }
 
 void Form1::showStartFolder()
@@ -108,6 +90,27 @@ void Form1::showStartFolder()
         } catch (const Failure &) {
         }
     }
+}
+
+bool Form1::formLoaded() const
+{
+    return timerSettings_->formLoaded();
+}
+
+window::Geometry Form1::geometry() const
+{
+    const QSizeF screen = screenSize();
+    return {width_, left_, heightTwips(), float(screen.width()), float(screen.height())};
+}
+
+void Form1::apply(const window::Move &move)
+{
+    if (move.width)
+        setWidthTwips(*move.width);
+    if (move.left)
+        setLeftTwips(*move.left);
+    if (move.top)
+        setTopTwips(*move.top);
 }
 
 QSizeF Form1::screenSize() const
@@ -264,13 +267,21 @@ void Form1::wmp1_PlaybackFailed(const QString &reason, bool outputFailed)
 
 void Form1::File1_OLEDragDrop(const QMimeData *data)
 {
-    browse::DropSteps steps;
-    steps.setDirPath = [this](const QString &path) { setDir1Path(path); };
-    steps.setFilePath = [this](const QString &path) { setFile1Path(path); };
-    steps.showFailure = [this] {
-        services_.messages.showMessage(QStringLiteral("ドラッグ＆ドロップが正しくありません。"));
-    };
-    browse::runDrop(data, steps);
+    using Action = browse::DropStep::Action;
+    for (const browse::DropStep &step : browse::planDrop(data)) {
+        bool shown = false;
+        try {
+            if (step.action == Action::ShowInDirList)
+                setDir1Path(step.folder);
+            if (step.action == Action::ShowInFileList)
+                setFile1Path(step.folder);
+            shown = step.action != Action::Fail;
+        } catch (const std::exception &) {
+        }
+        if (!shown)
+            services_.messages.showMessage(
+                QStringLiteral("ドラッグ＆ドロップが正しくありません。"));
+    }
 }
 
 // Timer settings.
@@ -293,13 +304,13 @@ void Form1::Check2_Click()
 void Form1::saveStopTime()
 {
     showTimesThatNeverMatch();
-    timerSettings_->saveStopTime(formLoaded_, Combo1->currentText(), Combo2->currentText());
+    timerSettings_->saveStopTime(Combo1->currentText(), Combo2->currentText());
 }
 
 void Form1::savePlayTime()
 {
     showTimesThatNeverMatch();
-    timerSettings_->savePlayTime(formLoaded_, Combo3->currentText(), Combo4->currentText());
+    timerSettings_->savePlayTime(Combo3->currentText(), Combo4->currentText());
 }
 
 void Form1::showTimesThatNeverMatch()
@@ -361,19 +372,19 @@ void Form1::Timer1_Timer()
 
 void Form1::Command2_Click()
 {
-    Geometry geometry(*this);
-    window::widenOrAddFavourite(geometry, [this] {
+    const window::Widening widening = window::widenOrAddFavourite(geometry());
+    if (widening.addFavourite) {
         const std::optional<QString> failure = favourites_.add(Dir1->path());
         showFavourites();
         if (failure)
             reportFailure(*failure);
-    });
+    }
+    apply(widening.move);
 }
 
 void Form1::Command4_Click()
 {
-    Geometry geometry(*this);
-    window::narrow(geometry);
+    apply(window::narrow(geometry()));
 }
 
 void Form1::Command3_Click()

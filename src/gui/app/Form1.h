@@ -5,6 +5,7 @@
 #include "core/browse/FolderScan.h"
 #include "core/favourites/Favourites.h"
 #include "core/settings/SettingsFiles.h"
+#include "core/window/WindowWidth.h"
 #include "gui/app/Twips.h"
 
 #include <QSizeF>
@@ -68,7 +69,7 @@ public:
     // The continuous-play state and the day the alarm last sounded.
     const playback::PlaybackSession &session() const { return *session_; }
     // Set as start-up's last act; the time pickers save only from then on.
-    bool formLoaded() const { return formLoaded_; }
+    bool formLoaded() const;
 
     // Outer size and position in twips; QWidget's own are in pixels.
     float widthTwips() const { return width_; }
@@ -140,17 +141,17 @@ private:
     template <typename F> void guarded(F &&body);
     void reportFailure(const QString &text);
 
-    class Geometry;
     class Restorer;
     QSizeF screenSize() const;
+    // The window as the rules of its widths read it, and what they decide.
+    window::Geometry geometry() const;
+    void apply(const window::Move &move);
 
     Services services_;
     settings::SettingsFolder settings_;
     favourites::Favourites favourites_;
     // Dir1 and File1 share the folder read last.
     browse::FolderScan folderScan_;
-
-    bool formLoaded_ = false;
 
     float width_ = 13455 + 120;
     float left_ = 0;

@@ -1,5 +1,7 @@
+#include "base/Failure.h"
 #include "core/app/MessageSink.h"
 #include "core/app/Startup.h"
+#include "core/scheduler/TimerSettings.h"
 #include "gui/app/Form1.h"
 #include "gui/browse/DirList.h"
 #include "gui/browse/FileList.h"
@@ -26,42 +28,65 @@ void appendKeepingText(QComboBox &combo, const QStringList &items)
 
 } // namespace
 
-// The window's controls as start-up fills them, each through the assignment
-// that raises its own handler.
-class Form1::Restorer final : public RestoreTarget
+// Carries out start-up's plan on the window's controls, each step through
+// the assignment that raises its controls' own handler.
+class Form1::Restorer
 {
 public:
     explicit Restorer(Form1 &form) : form_(form) {}
 
-    void addFavourites(const QStringList &folders) override { form_.List1->addItems(folders); }
-    void showStopTime(const settings::StoredTime &time) override
+    RestoreResult run(const RestorePlan &plan)
     {
-        form_.setComboText(*form_.Combo1, time.hour, &Form1::Combo1_Change);
-        form_.setComboText(*form_.Combo2, time.minute, &Form1::Combo2_Change);
-    }
-    void showPlayTime(const settings::StoredTime &time) override
-    {
-        form_.setComboText(*form_.Combo3, time.hour, &Form1::Combo3_Change);
-        form_.setComboText(*form_.Combo4, time.minute, &Form1::Combo4_Change);
-    }
-    // The box is ticked before its handler writes the marker anew, so a
-    // marker that cannot be written still shows the timer as on.
-    void tickStopTimer() override { form_.setCheckValue(*form_.Check1, 1, &Form1::Check1_Click); }
-    void tickPlayTimer() override { form_.setCheckValue(*form_.Check2, 1, &Form1::Check2_Click); }
-    void openFolder(const QString &folder) override
-    {
-        form_.setDir1Path(folder);
-        form_.setFile1Path(folder);
-    }
-    void fillPickers(const QStringList &hours, const QStringList &minutes) override
-    {
+        RestoreResult result;
+        for (const RestoreStep &step : plan.steps) {
+            try {
+                carryOut(step);
+            } catch (const Failure &failure) {
+                result.failed(step, failure.message());
+            } catch (const std::exception &error) {
+                result.failed(step, QString::fromLocal8Bit(error.what()));
+            }
+        }
         for (QComboBox *hour : {form_.Combo1, form_.Combo3})
-            appendKeepingText(*hour, hours);
+            appendKeepingText(*hour, plan.hours);
         for (QComboBox *minute : {form_.Combo2, form_.Combo4})
-            appendKeepingText(*minute, minutes);
+            appendKeepingText(*minute, plan.minutes);
+        return result;
     }
 
 private:
+    void carryOut(const RestoreStep &step)
+    {
+        using Action = RestoreStep::Action;
+        switch (step.action) {
+        case Action::ShowFavourites:
+            form_.List1->addItems(step.favourites);
+            break;
+        case Action::ShowStopTime:
+            form_.setComboText(*form_.Combo1, step.time.hour, &Form1::Combo1_Change);
+            form_.setComboText(*form_.Combo2, step.time.minute, &Form1::Combo2_Change);
+            break;
+        case Action::ShowPlayTime:
+            form_.setComboText(*form_.Combo3, step.time.hour, &Form1::Combo3_Change);
+            form_.setComboText(*form_.Combo4, step.time.minute, &Form1::Combo4_Change);
+            break;
+        // The box is ticked before its handler writes the marker anew, so a
+        // marker that cannot be written still shows the timer as on.
+        case Action::TickStopTimer:
+            form_.setCheckValue(*form_.Check1, 1, &Form1::Check1_Click);
+            break;
+        case Action::TickPlayTimer:
+            form_.setCheckValue(*form_.Check2, 1, &Form1::Check2_Click);
+            break;
+        case Action::ShowFolder:
+            form_.setDir1Path(step.folder);
+            form_.setFile1Path(step.folder);
+            break;
+        case Action::Failed:
+            throw Failure(step.failure);
+        }
+    }
+
     Form1 &form_;
 };
 
@@ -69,12 +94,11 @@ void Form1::Form_Load()
 {
     placeWindow();
 
-    Restorer restorer(*this);
-    const RestoreResult result = restoreSettings(settings_, favourites_, restorer);
+    const RestoreResult result = Restorer(*this).run(planRestore(settings_, favourites_));
     exitSave_.keep(result.notRestored);
     exitSave_.started(File1->path());
     showTimesThatNeverMatch();
-    formLoaded_ = true;
+    timerSettings_->markFormLoaded();
 
     // Start-up runs before the window is shown; the report waits for the
     // event loop, which starts after the window is shown.

@@ -7,27 +7,19 @@ using namespace chimebox::window;
 
 namespace {
 
-struct FakeWindow final : WindowGeometry
+// A narrow window at the left edge of a 1280x1024 screen.
+Geometry screenOf(float width)
 {
-    float w = kNarrowWidth;
-    float l = 0;
-    float screen = 19200;
-    int leftWrites = 0;
+    return {kNarrowWidth, 0, 10680, width, 15360};
+}
 
-    float width() const override { return w; }
-    void setWidth(float twips) override { w = twips; }
-    float left() const override { return l; }
-    void setLeft(float twips) override
-    {
-        l = twips;
-        ++leftWrites;
-    }
-    float screenWidth() const override { return screen; }
-    float height() const override { return 10680; }
-    float t = 0;
-    void setTop(float twips) override { t = twips; }
-    float screenHeight() const override { return 15360; }
-};
+// The window after a move, as the window carries it out.
+Geometry moved(Geometry window, const Move &move)
+{
+    window.width = move.width.value_or(window.width);
+    window.left = move.left.value_or(window.left);
+    return window;
+}
 
 } // namespace
 
@@ -38,80 +30,79 @@ class TestWindowWidth : public QObject
 private Q_SLOTS:
     void startUpPlacesTheNarrowWindowAtTheLowerRight()
     {
-        FakeWindow window;
-        window.w = kWideWidth;
-        placeAtStart(window);
-        QCOMPARE(window.w, kNarrowWidth);
-        QCOMPARE(window.l + window.w, window.screen);
-        QCOMPARE(window.t + 10680 + 650, 15360.0f);
+        Geometry window = screenOf(19200);
+        window.width = kWideWidth;
+        const Move move = placeAtStart(window);
+        QCOMPARE(move.width, kNarrowWidth);
+        QCOMPARE(*move.left + kNarrowWidth, window.screenWidth);
+        QCOMPARE(*move.top + 10680 + 650, 15360.0f);
     }
 
     void widenThenAddFromTheLowerRight()
     {
-        FakeWindow window;
-        window.l = window.screen - kNarrowWidth;
-        int added = 0;
-        widenOrAddFavourite(window, [&] { ++added; });
-        QCOMPARE(window.w, kWideWidth);
-        QCOMPARE(added, 0);
+        Geometry window = screenOf(19200);
+        window.left = window.screenWidth - kNarrowWidth;
+        Widening widening = widenOrAddFavourite(window);
+        QVERIFY(!widening.addFavourite);
+        window = moved(window, widening.move);
+        QCOMPARE(window.width, kWideWidth);
         // The right edge stays on the screen's right edge.
-        QCOMPARE(window.l, window.screen - kWideWidth);
+        QCOMPARE(window.left, window.screenWidth - kWideWidth);
 
-        widenOrAddFavourite(window, [&] { ++added; });
-        widenOrAddFavourite(window, [&] { ++added; });
+        int added = 0;
+        for (int i = 0; i < 2; ++i) {
+            widening = widenOrAddFavourite(window);
+            added += widening.addFavourite ? 1 : 0;
+            QCOMPARE(widening.move, Move{});
+        }
         QCOMPARE(added, 2);
-        QCOMPARE(window.w, kWideWidth);
 
-        narrow(window);
-        QCOMPARE(window.w, kNarrowWidth);
-        QCOMPARE(window.l, window.screen - kNarrowWidth);
+        window = moved(window, narrow(window));
+        QCOMPARE(window.width, kNarrowWidth);
+        QCOMPARE(window.left, window.screenWidth - kNarrowWidth);
     }
 
     void anyOtherWidthOnlyKeepsTheWindowOnScreen()
     {
-        FakeWindow window;
-        window.w = 7200;
-        window.l = 100;
-        int added = 0;
-        widenOrAddFavourite(window, [&] { ++added; });
-        QCOMPARE(added, 0);
-        QCOMPARE(window.w, 7200.0f);
-        QCOMPARE(window.leftWrites, 0);
+        Geometry window = screenOf(19200);
+        window.width = 7200;
+        window.left = 100;
+        const Widening widening = widenOrAddFavourite(window);
+        QVERIFY(!widening.addFavourite);
+        QCOMPARE(widening.move, Move{});
 
         // ")(" still narrows it and moves it right by the difference.
-        narrow(window);
-        QCOMPARE(window.w, kNarrowWidth);
-        QCOMPARE(window.l, 100.0f + 6270.0f);
+        window = moved(window, narrow(window));
+        QCOMPARE(window.width, kNarrowWidth);
+        QCOMPARE(window.left, 100.0f + 6270.0f);
     }
 
     void narrowingTheNarrowWindowIsPulledBack()
     {
-        FakeWindow window;
-        window.l = window.screen - kNarrowWidth;
-        narrow(window);
-        QCOMPARE(window.l, window.screen - kNarrowWidth);
-        QCOMPARE(window.leftWrites, 2);
+        Geometry window = screenOf(19200);
+        window.left = window.screenWidth - kNarrowWidth;
+        const Move move = narrow(window);
+        QCOMPARE(move.width, kNarrowWidth);
+        QCOMPARE(move.left, window.screenWidth - kNarrowWidth);
+        QCOMPARE(move.top, std::nullopt);
     }
 
     void onlyTheRightEdgeIsGuarded()
     {
-        FakeWindow window;
-        window.screen = 12000; // narrower than the wide window
-        window.l = window.screen - kNarrowWidth;
-        widenOrAddFavourite(window, [] {});
-        QVERIFY(window.l < 0);
-        QCOMPARE(window.l, 12000.0f - kWideWidth);
+        Geometry window = screenOf(12000); // narrower than the wide window
+        window.left = window.screenWidth - kNarrowWidth;
+        window = moved(window, widenOrAddFavourite(window).move);
+        QVERIFY(window.left < 0);
+        QCOMPARE(window.left, 12000.0f - kWideWidth);
 
         // Exactly on the edge: not moved.
-        FakeWindow edge;
-        edge.l = edge.screen - edge.w;
-        keepOnScreen(edge);
-        QCOMPARE(edge.leftWrites, 0);
+        Geometry edge = screenOf(19200);
+        edge.left = edge.screenWidth - edge.width;
+        QCOMPARE(keepOnScreen(edge), std::nullopt);
 
         // Left of the edge: not moved either.
-        edge.l = -50;
-        keepOnScreen(edge);
-        QCOMPARE(edge.leftWrites, 0);
+        edge.left = -50;
+        QCOMPARE(keepOnScreen(edge), std::nullopt);
     }
 };
 
