@@ -49,4 +49,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestNativeName)
-#include "test_nativename.moc"
+#include "test_native_name.moc"

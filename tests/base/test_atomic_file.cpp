@@ -188,4 +188,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestAtomicFile)
-#include "test_atomicfile.moc"
+#include "test_atomic_file.moc"

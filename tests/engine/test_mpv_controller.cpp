@@ -32,7 +32,7 @@ auto tempFolderAt(const QString &path)
 // Real libmpv with the null audio output, which plays in real time, so every
 // wait below is for something that happens within a second or two; the
 // timeouts are generous for a loaded machine.
-class TestMpvPlayer : public QObject
+class TestMpvController : public QObject
 {
     Q_OBJECT
 
@@ -390,5 +390,5 @@ private Q_SLOTS:
     }
 };
 
-CHIMEBOX_TEST_MAIN(TestMpvPlayer)
-#include "test_mpv_player.moc"
+CHIMEBOX_TEST_MAIN(TestMpvController)
+#include "test_mpv_controller.moc"

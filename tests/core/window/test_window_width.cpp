@@ -107,4 +107,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestWindowWidth)
-#include "test_windowwidth.moc"
+#include "test_window_width.moc"

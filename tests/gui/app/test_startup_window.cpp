@@ -10,7 +10,7 @@
 using chimebox::browse::DirList;
 using chimebox::browse::FileList;
 
-class TestStartup : public QObject
+class TestStartupWindow : public QObject
 {
     Q_OBJECT
 
@@ -389,5 +389,5 @@ private Q_SLOTS:
     }
 };
 
-CHIMEBOX_GUI_TEST_MAIN(TestStartup)
-#include "test_startup.moc"
+CHIMEBOX_GUI_TEST_MAIN(TestStartupWindow)
+#include "test_startup_window.moc"

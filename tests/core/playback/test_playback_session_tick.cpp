@@ -591,4 +591,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestTick)
-#include "test_tick.moc"
+#include "test_playback_session_tick.moc"

@@ -339,4 +339,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestTextFile)
-#include "test_textfile.moc"
+#include "test_text_file.moc"

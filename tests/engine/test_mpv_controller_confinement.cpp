@@ -164,4 +164,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestMpvConfinement)
-#include "test_mpv_confinement.moc"
+#include "test_mpv_controller_confinement.moc"
