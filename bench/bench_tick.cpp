@@ -1,9 +1,9 @@
 // One full tick with both timers on: all four settings files present, neither
 // time matching the clock, so every presence test and both reads happen.
+#include "core/playback/PlaybackSession.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileList.h"
 #include "fakes/FakePlayer.h"
-#include "playback/PlaybackSession.h"
 
 #include <QFile>
 #include <QTemporaryDir>

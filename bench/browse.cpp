@@ -4,9 +4,10 @@
 // "again" sets the same, unchanged folder once more.
 // Usage: bench_browse FILES_FOLDER DIRS_FOLDER [RUNS]
 #include "BareScan.h"
-#include "NativeName.h"
-#include "browse/DirList.h"
-#include "browse/FileList.h"
+#include "base/NativeName.h"
+#include "core/browse/FolderScan.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/FileList.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -94,11 +95,13 @@ int main(int argc, char *argv[])
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
     const QTemporaryDir empty;
 
-    FileList files;
+    // One scan for both lists, as in the window.
+    chimebox::browse::FolderScan scan;
+    FileList files(scan);
     files.setPattern(QStringLiteral("*.wav;*.mp3;*.wma"));
     files.resize(425, 426);
     files.show();
-    DirList dirs;
+    DirList dirs(scan);
     dirs.resize(425, 174);
     dirs.show();
     settle(files);

@@ -13,8 +13,8 @@
 //     engine loading), the silence from the first file to the second, the
 //     silence from the second back to the first, and click to the second
 //     file's tone (the engine loaded).
-#include "MonitorRecorder.h"
-#include "ToneWav.h"
+#include "engine/ToneWav.h"
+#include "support/MonitorRecorder.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -33,7 +33,7 @@ constexpr int kWaitMs = 6000;
 int tone(const QString &path, double hz, int ms)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(chimebox::playback::toneWav(hz, ms)) < 0) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(chimebox::engine::toneWav(hz, ms)) < 0) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return 1;
     }

@@ -4,13 +4,6 @@
 # release build.
 include(GNUInstallDirs)
 
-# One id for the AppStream component, the menu entry, the icon and the window
-# (main.cpp gives it to Qt), so every desktop matches them without a mapping.
-# AppStream prefers lower case and says so at its pedantic level only; a new
-# component id would need <replaces> in software centres for no user's gain,
-# and the menu entry's id must stay as panels and favourites store it.
-set(CHIMEBOX_APP_ID io.github.chimebox.Chimebox)
-
 # The installed menu entry tells an installed copy from any other, which keeps
 # its settings beside itself; seen from the executable, so any prefix will do.
 file(RELATIVE_PATH menu_entry_from_bindir ${CMAKE_INSTALL_FULL_BINDIR}

@@ -1,7 +1,7 @@
-#include "Failure.h"
 #include "FuzzCheck.h"
-#include "NativeName.h"
-#include "browse/Drop.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "core/browse/Drop.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "FuzzCheck.h"
-#include "NativeName.h"
-#include "settings/SettingsFiles.h"
+#include "base/NativeName.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QByteArray>
 #include <QStringList>

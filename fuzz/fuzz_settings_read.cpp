@@ -1,7 +1,7 @@
-#include "Failure.h"
 #include "FuzzCheck.h"
-#include "NativeName.h"
-#include "settings/SettingsFiles.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QByteArray>
 #include <QTemporaryDir>

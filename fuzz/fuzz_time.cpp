@@ -1,7 +1,7 @@
 #include "FuzzCheck.h"
-#include "NativeName.h"
-#include "scheduler/AlarmTime.h"
-#include "settings/SettingsFiles.h"
+#include "base/NativeName.h"
+#include "core/scheduler/AlarmTime.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QByteArray>
 #include <QDateTime>

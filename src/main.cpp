@@ -1,18 +1,19 @@
-#include "EnginePlayer.h"
-#include "MpvController.h"
-#include "app/DisplayPlatform.h"
-#include "app/Form1.h"
-#include "app/NoDisplay.h"
-#include "app/QtMessageSink.h"
-#include "app/QuitSignals.h"
-#include "app/SaveOnExit.h"
-#include "app/SingleInstance.h"
-#include "app/StandardError.h"
-#include "browse/FileManager.h"
-#include "playback/PlayerWidget.h"
-#include "scheduler/Clock.h"
-#include "settings/Leftovers.h"
-#include "settings/SettingsLocation.h"
+#include "base/Version.h"
+#include "core/app/SingleInstance.h"
+#include "core/app/StandardError.h"
+#include "core/browse/FileManager.h"
+#include "core/scheduler/Clock.h"
+#include "core/settings/Leftovers.h"
+#include "core/settings/SettingsLocation.h"
+#include "engine/EnginePlayer.h"
+#include "engine/MpvController.h"
+#include "gui/app/DisplayPlatform.h"
+#include "gui/app/Form1.h"
+#include "gui/app/NoDisplay.h"
+#include "gui/app/QtMessageSink.h"
+#include "gui/app/QuitSignals.h"
+#include "gui/app/SaveOnExit.h"
+#include "gui/playback/PlayerWidget.h"
 
 #include <QApplication>
 
@@ -24,9 +25,9 @@ int main(int argc, char *argv[])
     app::NoDisplayReport noDisplay;
     QApplication application(arguments.count(), arguments.values());
     noDisplay.finish();
-    QApplication::setApplicationName(QStringLiteral("chimebox"));
+    QApplication::setApplicationName(version::name());
     // Lets the desktop match the window to its menu entry and icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.chimebox.Chimebox"));
+    QGuiApplication::setDesktopFileName(version::applicationId());
 
     const QString settingsFolder = settings::settingsFolderForThisProcess();
     app::QtMessageSink boxes;
@@ -47,8 +48,8 @@ int main(int argc, char *argv[])
     if (claim == app::SingleInstance::Claim::Held)
         settings::removeLeftoverTemporaries(settingsFolder);
 
-    playback::MpvController engine;
-    playback::EnginePlayer player(engine);
+    engine::MpvController mpv;
+    engine::EnginePlayer player(mpv);
     scheduler::SystemClock clock;
     app::StandardErrorFallback messages(boxes);
     browse::DesktopFileManager fileManager;

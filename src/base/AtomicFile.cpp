@@ -1,6 +1,6 @@
-#include "AtomicFile.h"
+#include "base/AtomicFile.h"
 
-#include "Failure.h"
+#include "base/Failure.h"
 
 #include <QtGlobal>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "NativeName.h"
+#include "base/NativeName.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,6 +1,6 @@
-#include "StringProcedures.h"
+#include "base/StringProcedures.h"
 
-#include "Failure.h"
+#include "base/Failure.h"
 
 namespace chimebox::strings {
 

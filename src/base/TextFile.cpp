@@ -1,8 +1,8 @@
-#include "TextFile.h"
+#include "base/TextFile.h"
 
-#include "AtomicFile.h"
-#include "Failure.h"
-#include "NativeName.h"
+#include "base/AtomicFile.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
 
 #include <QByteArray>
 #include <algorithm>

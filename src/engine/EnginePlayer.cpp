@@ -1,15 +1,15 @@
-#include "EnginePlayer.h"
+#include "engine/EnginePlayer.h"
 
-#include "Failure.h"
-#include "NativeName.h"
-#include "ToneWav.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "engine/ToneWav.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <algorithm>
 
-namespace chimebox::playback {
+namespace chimebox::engine {
 
 namespace {
 
@@ -21,7 +21,7 @@ constexpr double kSoundedSeconds = 0.01;
 } // namespace
 
 EnginePlayer::EnginePlayer(PlaybackEngine &engine, QObject *parent)
-    : Transport(parent), engine_(engine)
+    : playback::Transport(parent), engine_(engine)
 {
     positionThrottle_.setSingleShot(true);
     positionThrottle_.setInterval(kPositionUpdateMs);
@@ -48,7 +48,7 @@ void EnginePlayer::fileLoaded()
     if (startingId_ != entryId_ || entryId_ < 0)
         return;
     opened_ = true;
-    setState(paused_ ? Paused : Playing);
+    setState(paused_ ? playback::Paused : playback::Playing);
 }
 
 void EnginePlayer::fileEnded(const FileEnd &end)
@@ -64,14 +64,14 @@ void EnginePlayer::fileEnded(const FileEnd &end)
             // Only a header, or nothing the decoder could use: counted like a
             // file that cannot be played, so a folder of such files does not
             // go round for ever in silence.
-            setState(Stopped);
+            setState(playback::Stopped);
             if (generation == generation_)
                 Q_EMIT playbackFailed(
                     QStringLiteral("「%1」からは音が出ませんでした").arg(currentName_), false);
             break;
         }
         // Listeners advance to the next file only on exactly this order.
-        for (int state : {MediaEnded, Transitioning, Stopped}) {
+        for (int state : {playback::MediaEnded, playback::Transitioning, playback::Stopped}) {
             setState(state);
             if (generation != generation_)
                 return;
@@ -84,7 +84,7 @@ void EnginePlayer::fileEnded(const FileEnd &end)
             outputFailed
                 ? QStringLiteral("音声を出力できません（%1）").arg(end.error)
                 : QStringLiteral("「%1」を再生できません（%2）").arg(currentName_, end.error);
-        setState(Stopped);
+        setState(playback::Stopped);
         if (generation == generation_)
             Q_EMIT playbackFailed(reason, outputFailed);
         break;
@@ -93,14 +93,14 @@ void EnginePlayer::fileEnded(const FileEnd &end)
         // A playlist or a folder: its entries would play under numbers nobody
         // follows, so refuse it like any other file that cannot be played.
         engine_.stop();
-        setState(Stopped);
+        setState(playback::Stopped);
         if (generation == generation_)
             Q_EMIT playbackFailed(
                 QStringLiteral("「%1」は音声ファイルではありません").arg(currentName_), false);
         break;
     case EndReason::Stopped:
     case EndReason::Quit:
-        setState(Stopped);
+        setState(playback::Stopped);
         break;
     }
 }
@@ -118,7 +118,7 @@ void EnginePlayer::engineShutDown()
     // Counted like a file that cannot be played, so continuous play moves on
     // and gives up after a pass in which nothing sounded.
     const quint64 generation = generation_;
-    setState(Stopped);
+    setState(playback::Stopped);
     if (generation == generation_)
         Q_EMIT playbackFailed(
             QStringLiteral("「%1」の再生中に再生エンジンが終了しました").arg(currentName_), false);
@@ -178,8 +178,8 @@ void EnginePlayer::setPosition(double seconds)
 void EnginePlayer::setPaused(bool paused)
 {
     paused_ = paused;
-    if (state_ == Playing || state_ == Paused)
-        setState(paused ? Paused : Playing);
+    if (state_ == playback::Playing || state_ == playback::Paused)
+        setState(paused ? playback::Paused : playback::Playing);
 }
 
 void EnginePlayer::load(const Source &source)
@@ -209,14 +209,14 @@ void EnginePlayer::load(const Source &source)
         // the caller.
         entryId_ = -1;
         const quint64 generation = generation_;
-        setState(Stopped);
+        setState(playback::Stopped);
         if (generation == generation_)
             reportFailureLater(
                 QStringLiteral("「%1」を開けません（%2）").arg(source.name, loaded.error), false);
         return;
     }
     entryId_ = loaded.entryId;
-    setState(Transitioning);
+    setState(playback::Transitioning);
 }
 
 void EnginePlayer::reportFailureLater(const QString &reason, bool outputFailed)
@@ -262,7 +262,7 @@ void EnginePlayer::stop()
     // Silent before anyone hears of it: a listener may start the next file.
     engine_.stop();
     setPosition(0);
-    setState(Stopped);
+    setState(playback::Stopped);
 }
 
 void EnginePlayer::playChime()
@@ -300,7 +300,7 @@ QByteArray EnginePlayer::chimeTarget()
 
 void EnginePlayer::play()
 {
-    if (state_ == Paused)
+    if (state_ == playback::Paused)
         engine_.setPause(false);
     else if (entryId_ < 0 && !current_.target.isEmpty())
         load(current_);
@@ -308,13 +308,13 @@ void EnginePlayer::play()
 
 void EnginePlayer::pause()
 {
-    if (state_ == Playing)
+    if (state_ == playback::Playing)
         engine_.setPause(true);
 }
 
 void EnginePlayer::togglePause()
 {
-    if (state_ == Playing)
+    if (state_ == playback::Playing)
         pause();
     else
         play();
@@ -322,7 +322,7 @@ void EnginePlayer::togglePause()
 
 void EnginePlayer::seek(double seconds)
 {
-    if (state_ != Playing && state_ != Paused)
+    if (state_ != playback::Playing && state_ != playback::Paused)
         return;
     engine_.seek(seconds);
     position_ = seconds;
@@ -347,4 +347,4 @@ void EnginePlayer::setMute(bool muted)
     engine_.setMute(muted_);
 }
 
-} // namespace chimebox::playback
+} // namespace chimebox::engine

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PlaybackEngine.h"
-#include "playback/Transport.h"
+#include "core/playback/Transport.h"
+#include "engine/PlaybackEngine.h"
 
 #include <QByteArray>
 #include <QString>
@@ -10,12 +10,12 @@
 
 class QTemporaryFile;
 
-namespace chimebox::playback {
+namespace chimebox::engine {
 
 // The window's player: turns the engine's news into playState and its
 // announcements, with MediaEnded, Transitioning, Stopped in that order at the
 // end of a file, and reports files that cannot be played.
-class EnginePlayer final : public Transport
+class EnginePlayer final : public playback::Transport
 {
     Q_OBJECT
 
@@ -69,7 +69,7 @@ private:
     QString currentName_;
     // Written at the first chime and removed with the player.
     std::unique_ptr<QTemporaryFile> chimeFile_;
-    int state_ = Undefined;
+    int state_ = playback::Undefined;
     // The file this player follows; news of any other is a left-over of files
     // already replaced or stopped.
     qint64 entryId_ = -1;
@@ -91,4 +91,4 @@ private:
     QTimer positionThrottle_;
 };
 
-} // namespace chimebox::playback
+} // namespace chimebox::engine

@@ -1,7 +1,7 @@
-#include "MpvController.h"
+#include "engine/MpvController.h"
 
-#include "Failure.h"
-#include "MpvLibrary.h"
+#include "base/Failure.h"
+#include "engine/MpvLibrary.h"
 
 #include <QLoggingCategory>
 #include <algorithm>
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace chimebox::playback {
+namespace chimebox::engine {
 
 namespace {
 
@@ -332,4 +332,4 @@ void MpvController::setMute(bool muted)
     mpv().setPropertyAsync(mpv_, 0, "mute", MPV_FORMAT_FLAG, &value);
 }
 
-} // namespace chimebox::playback
+} // namespace chimebox::engine

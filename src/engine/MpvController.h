@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlaybackEngine.h"
+#include "engine/PlaybackEngine.h"
 
 #include <QString>
 #include <atomic>
@@ -8,7 +8,7 @@
 struct mpv_handle;
 struct mpv_event;
 
-namespace chimebox::playback {
+namespace chimebox::engine {
 
 // libmpv behind the engine's commands and signals. All of mpv's news reaches
 // this object on the thread that owns it; nothing here waits for the engine
@@ -51,4 +51,4 @@ private:
     bool muted_ = false;
 };
 
-} // namespace chimebox::playback
+} // namespace chimebox::engine

@@ -1,11 +1,11 @@
-#include "MpvLibrary.h"
+#include "engine/MpvLibrary.h"
 
-#include "Failure.h"
+#include "base/Failure.h"
 
 #include <QLibrary>
 #include <optional>
 
-namespace chimebox::playback {
+namespace chimebox::engine {
 
 namespace {
 
@@ -60,4 +60,4 @@ bool MpvLibrary::isLoaded()
     return loaded.has_value();
 }
 
-} // namespace chimebox::playback
+} // namespace chimebox::engine

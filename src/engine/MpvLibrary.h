@@ -2,7 +2,7 @@
 
 #include <mpv/client.h>
 
-namespace chimebox::playback {
+namespace chimebox::engine {
 
 // libmpv's entry points, resolved when the first file is played. The library
 // and the two hundred libraries it pulls in take some 45 MiB of memory and a
@@ -32,4 +32,4 @@ struct MpvLibrary
     static bool isLoaded();
 };
 
-} // namespace chimebox::playback
+} // namespace chimebox::engine

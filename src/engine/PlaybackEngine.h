@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-namespace chimebox::playback {
+namespace chimebox::engine {
 
 // Why the engine let go of a file.
 enum class EndReason {
@@ -59,7 +59,7 @@ Q_SIGNALS:
     void fileStarted(qint64 entryId);
     // The file whose fileStarted came last is open and sounds (or is paused).
     void fileLoaded();
-    void fileEnded(const chimebox::playback::FileEnd &end);
+    void fileEnded(const chimebox::engine::FileEnd &end);
     void pauseChanged(bool paused);
     // 0 while nothing plays.
     void positionChanged(double seconds);
@@ -71,4 +71,4 @@ Q_SIGNALS:
     void shutDown();
 };
 
-} // namespace chimebox::playback
+} // namespace chimebox::engine

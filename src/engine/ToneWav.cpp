@@ -1,4 +1,4 @@
-#include "ToneWav.h"
+#include "engine/ToneWav.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-namespace chimebox::playback {
+namespace chimebox::engine {
 
 namespace {
 
@@ -94,4 +94,4 @@ QByteArray chimeWav(int sampleRate)
     return wavFromSamples(samples, sampleRate);
 }
 
-} // namespace chimebox::playback
+} // namespace chimebox::engine

@@ -1,5 +1,5 @@
-#include "Failure.h"
-#include "StringProcedures.h"
+#include "base/Failure.h"
+#include "base/StringProcedures.h"
 #include "support/TestMain.h"
 
 #include <QTest>

@@ -3,19 +3,19 @@
 // PulseAudio daemon whose null sink is recorded. Run it through
 // with-pulseaudio.sh.
 
-#include "EnginePlayer.h"
-#include "MonitorRecorder.h"
-#include "MpvController.h"
-#include "NativeName.h"
-#include "ToneWav.h"
-#include "app/Form1.h"
-#include "browse/FileList.h"
+#include "base/NativeName.h"
+#include "core/playback/PlaybackSession.h"
+#include "core/scheduler/Clock.h"
+#include "engine/EnginePlayer.h"
+#include "engine/MpvController.h"
+#include "engine/ToneWav.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileManager.h"
 #include "fakes/FakeMessageSink.h"
-#include "playback/PlaybackSession.h"
-#include "playback/PlayerWidget.h"
-#include "scheduler/Clock.h"
+#include "gui/app/Form1.h"
+#include "gui/browse/FileList.h"
+#include "gui/playback/PlayerWidget.h"
+#include "support/MonitorRecorder.h"
 #include "support/SendSignal.h"
 #include "support/TestMain.h"
 
@@ -78,7 +78,7 @@ struct PlayerLog : QObject
     QString states;
     int previousState = playback::Undefined;
 
-    PlayerLog(playback::EnginePlayer &player, const MonitorRecorder &recorder)
+    PlayerLog(engine::EnginePlayer &player, const MonitorRecorder &recorder)
     {
         connect(&player, &playback::MediaPlayer::StatusChange, this, [&, this] {
             const int state = player.playState();
@@ -97,8 +97,8 @@ struct PlayerLog : QObject
 // and the file manager faked so that nothing blocks.
 struct RealWindow
 {
-    playback::MpvController engine;
-    playback::EnginePlayer player{engine};
+    engine::MpvController engine;
+    engine::EnginePlayer player{engine};
     FakeMessageSink messages;
     FakeFileManager fileManager;
     app::Form1 form;
@@ -182,8 +182,8 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     const QString low = QStringLiteral("a-low.wav");
     const QString high = QStringLiteral("b-高い音.wav");
     // The first file is longer so that the stop below lands well inside it.
-    writeBytes(musicDir.filePath(low), playback::toneWav(kLowHz, 1500));
-    writeBytes(musicDir.filePath(high), playback::toneWav(kHighHz, 1000));
+    writeBytes(musicDir.filePath(low), engine::toneWav(kLowHz, 1500));
+    writeBytes(musicDir.filePath(high), engine::toneWav(kHighHz, 1000));
     writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
                nativename::encode(musicDir.path()) + "\r\n");
 
@@ -282,7 +282,7 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
     writeBytes(musicDir.filePath(alarm), noise);
     // Its title tag is longer than any name the sound server takes for a stream.
     writeBytes(musicDir.filePath(good),
-               withTitleTag(playback::toneWav(kHighHz, 1000), QByteArray(100000, 't')));
+               withTitleTag(engine::toneWav(kHighHz, 1000), QByteArray(100000, 't')));
     writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
                nativename::encode(musicDir.path()) + "\r\n");
     writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
@@ -369,8 +369,8 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
     QVERIFY(settingsDir.isValid() && musicDir.isValid());
     const QString low = QStringLiteral("a-low.wav");
     const QString high = QStringLiteral("b-high.wav");
-    writeBytes(musicDir.filePath(low), playback::toneWav(kLowHz, 8000));
-    writeBytes(musicDir.filePath(high), playback::toneWav(kHighHz, 3000));
+    writeBytes(musicDir.filePath(low), engine::toneWav(kLowHz, 8000));
+    writeBytes(musicDir.filePath(high), engine::toneWav(kHighHz, 3000));
     writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
                nativename::encode(musicDir.path()) + "\r\n");
 
@@ -433,8 +433,8 @@ void TestRealSound::anAlarmWaitsForASoundServerThatIsLate()
     QTemporaryDir musicDir;
     QVERIFY(settingsDir.isValid() && musicDir.isValid());
     const QString alarm = QStringLiteral("a-alarm.wav");
-    writeBytes(musicDir.filePath(alarm), playback::toneWav(kLowHz, 4000));
-    writeBytes(musicDir.filePath(QStringLiteral("b-next.wav")), playback::toneWav(kHighHz, 1000));
+    writeBytes(musicDir.filePath(alarm), engine::toneWav(kLowHz, 4000));
+    writeBytes(musicDir.filePath(QStringLiteral("b-next.wav")), engine::toneWav(kHighHz, 1000));
     writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
                nativename::encode(musicDir.path()) + "\r\n");
     writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");

@@ -1,10 +1,11 @@
-#include "EnginePlayer.h"
-#include "engine/FakeEngine.h"
+#include "engine/EnginePlayer.h"
+#include "fakes/FakeEngine.h"
 #include "support/TestMain.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace chimebox::engine;
 using namespace chimebox::playback;
 
 namespace {

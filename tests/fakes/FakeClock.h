@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheduler/Clock.h"
+#include "core/scheduler/Clock.h"
 
 #include <QDateTime>
 #include <QTimeZone>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browse/FileListView.h"
+#include "core/browse/FileListView.h"
 
 #include <QString>
 #include <QStringList>

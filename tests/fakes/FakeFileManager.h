@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browse/FileManager.h"
+#include "core/browse/FileManager.h"
 
 #include <QStringList>
 

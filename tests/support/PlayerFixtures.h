@@ -1,9 +1,9 @@
 #pragma once
 
-#include "EnginePlayer.h"
-#include "MpvController.h"
-#include "NativeName.h"
-#include "ToneWav.h"
+#include "base/NativeName.h"
+#include "engine/EnginePlayer.h"
+#include "engine/MpvController.h"
+#include "engine/ToneWav.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,7 +34,7 @@ inline QString writeFile(const QDir &dir, const QByteArray &nativeName, const QB
     return path;
 }
 
-inline chimebox::playback::MpvController::Options nullOutput()
+inline chimebox::engine::MpvController::Options nullOutput()
 {
     return {QStringLiteral("null")};
 }

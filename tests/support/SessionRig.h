@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/playback/PlaybackSession.h"
+#include "core/scheduler/TimerSettings.h"
+#include "core/settings/SettingsFiles.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileList.h"
 #include "fakes/FakePlayer.h"
-#include "playback/PlaybackSession.h"
-#include "scheduler/TimerSettings.h"
-#include "settings/SettingsFiles.h"
 
 #include <QFile>
 #include <QObject>
@@ -71,6 +71,8 @@ struct SessionRig
                          &PlaybackSession::playbackFailed);
         QObject::connect(&session, &PlaybackSession::failureReported, &session,
                          [this](const QString &text) { reported.append(text); });
+        // As once start-up has ended.
+        timerSettings.markFormLoaded();
     }
 
     AutoPlay state() const { return session.autoPlayState(); }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NativeName.h"
+#include "base/NativeName.h"
 
 #include <QString>
 #include <QTest>

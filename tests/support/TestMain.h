@@ -1,7 +1,5 @@
 #pragma once
 
-#include "support/TestMain.h"
-
 #include <QTest>
 #include <QtGlobal>
 

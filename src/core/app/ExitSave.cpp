@@ -1,7 +1,7 @@
-#include "app/ExitSave.h"
+#include "core/app/ExitSave.h"
 
-#include "Failure.h"
-#include "favourites/Favourites.h"
+#include "base/Failure.h"
+#include "core/favourites/Favourites.h"
 
 #include <utility>
 

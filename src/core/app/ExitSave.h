@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SettingsFiles.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QList>
 #include <QString>

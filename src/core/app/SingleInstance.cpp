@@ -1,6 +1,6 @@
-#include "app/SingleInstance.h"
+#include "core/app/SingleInstance.h"
 
-#include "NativeName.h"
+#include "base/NativeName.h"
 
 #include <QDir>
 #include <utility>

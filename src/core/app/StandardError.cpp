@@ -1,4 +1,4 @@
-#include "app/StandardError.h"
+#include "core/app/StandardError.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/MessageSink.h"
+#include "core/app/MessageSink.h"
 
 #include <QString>
 

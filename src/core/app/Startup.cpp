@@ -1,45 +1,47 @@
-#include "app/Startup.h"
+#include "core/app/Startup.h"
 
-#include "Failure.h"
-#include "StringProcedures.h"
-#include "browse/FolderScan.h"
-#include "favourites/Favourites.h"
+#include "base/Failure.h"
+#include "base/StringProcedures.h"
+#include "core/browse/FolderScan.h"
+#include "core/favourites/Favourites.h"
 
 #include <exception>
 
 namespace chimebox::app {
 
 using settings::SettingsFile;
+using Action = RestoreStep::Action;
 
 namespace {
 
 class Steps
 {
 public:
-    explicit Steps(RestoreResult &result) : result_(result) {}
+    explicit Steps(QList<RestoreStep> &steps) : steps_(steps) {}
 
-    // Runs one step; a failure is noted with the setting's name and its file.
-    template <typename Body> void run(const QString &setting, SettingsFile file, Body &&body)
+    // Reads one setting; a failure becomes a failed step with the setting's
+    // name and its file.
+    template <typename Read>
+    void read(const QString &setting, SettingsFile file, Action action, Read &&read)
     {
+        RestoreStep step;
+        step.action = action;
+        step.setting = setting;
+        step.file = file;
         try {
-            body();
-            return;
+            read(step);
         } catch (const Failure &failure) {
-            note(setting, failure.message());
+            step.action = Action::Failed;
+            step.failure = failure.message();
         } catch (const std::exception &error) {
-            note(setting, QString::fromLocal8Bit(error.what()));
+            step.action = Action::Failed;
+            step.failure = QString::fromLocal8Bit(error.what());
         }
-        if (!result_.notRestored.contains(file))
-            result_.notRestored.append(file);
+        steps_.append(std::move(step));
     }
 
 private:
-    void note(const QString &setting, const QString &why)
-    {
-        result_.failures.append(setting + QStringLiteral(": ") + why);
-    }
-
-    RestoreResult &result_;
+    QList<RestoreStep> &steps_;
 };
 
 QStringList paddedItems(int last, int step)
@@ -52,57 +54,54 @@ QStringList paddedItems(int last, int step)
 
 } // namespace
 
-RestoreResult restoreSettings(const settings::SettingsFolder &folder,
-                              favourites::Favourites &favourites, RestoreTarget &target)
+RestorePlan planRestore(const settings::SettingsFolder &folder, favourites::Favourites &favourites)
 {
-    RestoreResult result;
-    Steps steps(result);
+    RestorePlan plan;
+    Steps steps(plan.steps);
     const auto present = [&folder](SettingsFile file) { return folder.isPresent(file); };
 
     if (present(SettingsFile::Favourites)) {
-        steps.run(QStringLiteral("お気に入り"), SettingsFile::Favourites, [&] {
-            favourites.load();
-            target.addFavourites(favourites.folders());
-        });
+        steps.read(QStringLiteral("お気に入り"), SettingsFile::Favourites, Action::ShowFavourites,
+                   [&](RestoreStep &step) {
+                       favourites.load();
+                       step.favourites = favourites.folders();
+                   });
     }
     if (present(SettingsFile::StopTime)) {
-        steps.run(QStringLiteral("停止タイマの時刻"), SettingsFile::StopTime,
-                  [&] { target.showStopTime(folder.readTime(SettingsFile::StopTime)); });
+        steps.read(QStringLiteral("停止タイマの時刻"), SettingsFile::StopTime, Action::ShowStopTime,
+                   [&](RestoreStep &step) { step.time = folder.readTime(SettingsFile::StopTime); });
     }
     if (present(SettingsFile::PlayTime)) {
-        steps.run(QStringLiteral("再生タイマーの時刻"), SettingsFile::PlayTime,
-                  [&] { target.showPlayTime(folder.readTime(SettingsFile::PlayTime)); });
+        steps.read(QStringLiteral("再生タイマーの時刻"), SettingsFile::PlayTime,
+                   Action::ShowPlayTime,
+                   [&](RestoreStep &step) { step.time = folder.readTime(SettingsFile::PlayTime); });
     }
     if (present(SettingsFile::StopMarker)) {
-        steps.run(QStringLiteral("停止タイマ"), SettingsFile::StopMarker,
-                  [&] { target.tickStopTimer(); });
+        steps.read(QStringLiteral("停止タイマ"), SettingsFile::StopMarker, Action::TickStopTimer,
+                   [](RestoreStep &) {});
     }
     if (present(SettingsFile::PlayMarker)) {
-        steps.run(QStringLiteral("再生タイマー"), SettingsFile::PlayMarker,
-                  [&] { target.tickPlayTimer(); });
+        steps.read(QStringLiteral("再生タイマー"), SettingsFile::PlayMarker, Action::TickPlayTimer,
+                   [](RestoreStep &) {});
     }
     if (present(SettingsFile::LastFolder)) {
-        QString last;
-        steps.run(QStringLiteral("前回のフォルダ"), SettingsFile::LastFolder,
-                  [&] { last = folder.readLastFolder(); });
+        steps.read(QStringLiteral("前回のフォルダ"), SettingsFile::LastFolder, Action::ShowFolder,
+                   [&](RestoreStep &step) { step.folder = folder.readLastFolder(); });
         // A deleted folder or an unplugged stick is nothing to report.
-        if (browse::isFolder(last)) {
-            steps.run(QStringLiteral("前回のフォルダ"), SettingsFile::LastFolder,
-                      [&] { target.openFolder(last); });
-        }
+        const RestoreStep &last = plan.steps.constLast();
+        if (last.action == Action::ShowFolder && !browse::isFolder(last.folder))
+            plan.steps.removeLast();
     }
-    target.fillPickers(hourItems(), minuteItems());
-    return result;
+    plan.hours = paddedItems(23, 1);
+    plan.minutes = paddedItems(50, 10);
+    return plan;
 }
 
-QStringList hourItems()
+void RestoreResult::failed(const RestoreStep &step, const QString &why)
 {
-    return paddedItems(23, 1);
-}
-
-QStringList minuteItems()
-{
-    return paddedItems(50, 10);
+    failures.append(step.setting + QStringLiteral(": ") + why);
+    if (!notRestored.contains(step.file))
+        notRestored.append(step.file);
 }
 
 } // namespace chimebox::app

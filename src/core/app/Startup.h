@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SettingsFiles.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QList>
 #include <QString>
@@ -12,24 +12,46 @@ class Favourites;
 
 namespace chimebox::app {
 
-// The controls start-up restores into. Each call assigns its controls as a
-// user's change would, so their own handlers run nested inside it; a handler
-// that fails throws out of the call.
-class RestoreTarget
+// One step of start-up's restore, for the window to carry out in order. Each
+// assigns its controls as a user's change would, so their handlers run nested
+// inside it; a handler that fails ends that step alone.
+struct RestoreStep
 {
-public:
-    virtual ~RestoreTarget() = default;
-    virtual void addFavourites(const QStringList &folders) = 0;
-    // The hour picker, then the minute picker.
-    virtual void showStopTime(const settings::StoredTime &time) = 0;
-    virtual void showPlayTime(const settings::StoredTime &time) = 0;
-    virtual void tickStopTimer() = 0;
-    virtual void tickPlayTimer() = 0;
-    // The folder list, then the file list.
-    virtual void openFolder(const QString &folder) = 0;
-    // Appending items leaves the pickers' texts as they are.
-    virtual void fillPickers(const QStringList &hours, const QStringList &minutes) = 0;
+    enum class Action {
+        ShowFavourites, // List1 shows favourites
+        ShowStopTime,   // the stop timer's hour picker, then its minute picker, show time
+        ShowPlayTime,   // the same for the play timer
+        TickStopTimer,  // Check1 is ticked
+        TickPlayTimer,  // Check2 is ticked
+        ShowFolder,     // Dir1, then File1, show folder
+        Failed,         // the setting could not be read; failure says why
+    };
+
+    Action action = Action::Failed;
+    // The setting as the report names it, and the file it comes from.
+    QString setting;
+    settings::SettingsFile file = settings::SettingsFile::Favourites;
+    QStringList favourites;
+    settings::StoredTime time;
+    QString folder;
+    QString failure;
 };
+
+struct RestorePlan
+{
+    QList<RestoreStep> steps;
+    // Appended to the pickers after the steps, leaving their texts as they are:
+    // "00" to "23", and "00" to "50" in steps of ten.
+    QStringList hours;
+    QStringList minutes;
+};
+
+// Reads the settings in their fixed order: favourites (loaded into
+// favourites), stop time, play time, stop switch, play switch, last folder,
+// each only when its file is present. A setting that cannot be read becomes a
+// failed step in its place. A last folder that no longer exists is no failure
+// and makes no step: the lists stay where they started.
+RestorePlan planRestore(const settings::SettingsFolder &folder, favourites::Favourites &favourites);
 
 struct RestoreResult
 {
@@ -38,18 +60,9 @@ struct RestoreResult
     // Files whose content did not reach the window: what the window shows at
     // exit must not replace them.
     QList<settings::SettingsFile> notRestored;
+
+    // The step could not be read or carried out.
+    void failed(const RestoreStep &step, const QString &why);
 };
-
-// Restores the settings in their fixed order: favourites (loaded into
-// favourites, then shown), stop time, play time, stop switch, play switch,
-// last folder, each only when its file is present; then fills the pickers. Each step stands alone:
-// a failure ends only its own step. A last folder that no longer exists is no failure: the lists
-// stay where they started.
-RestoreResult restoreSettings(const settings::SettingsFolder &folder,
-                              favourites::Favourites &favourites, RestoreTarget &target);
-
-// The pickers' items: "00" to "23", and "00" to "50" in steps of ten.
-QStringList hourItems();
-QStringList minuteItems();
 
 } // namespace chimebox::app

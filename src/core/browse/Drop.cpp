@@ -1,7 +1,7 @@
-#include "browse/Drop.h"
+#include "core/browse/Drop.h"
 
-#include "Failure.h"
-#include "NativeName.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
 
 #include <QMimeData>
 #include <QUrl>
@@ -24,17 +24,6 @@ QString localPath(const QUrl &url)
     if (host.isEmpty() || host.compare(u"localhost", Qt::CaseInsensitive) == 0)
         return path;
     return QStringLiteral("//") + host + path;
-}
-
-// Runs one step under the failure rule: a failure shows the message once and
-// the caller goes on with the next step.
-void attempt(const DropSteps &steps, const std::function<void()> &step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-        steps.showFailure();
-    }
 }
 
 } // namespace
@@ -66,35 +55,46 @@ QString folderText(const QString &item)
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
-void runDrop(const QMimeData *data, const DropSteps &steps)
+QList<DropStep> planDrop(const QMimeData *data)
 {
+    QList<DropStep> steps;
+    const auto fail = [&steps] { steps.append({DropStep::Action::Fail, {}}); };
+
     bool isFileList = false;
     bool testFailed = true;
-    attempt(steps, [&] {
+    try {
         isFileList = data && offersFileList(*data);
         testFailed = false;
-    });
+    } catch (const std::exception &) {
+        fail();
+    }
     if (!testFailed && !isFileList)
-        return;
+        return steps;
 
     std::optional<QStringList> files;
-    attempt(steps, [&] { files = droppedFiles(*data); });
-    if (files && files->isEmpty())
-        return;
-
-    // Without a walk (its list could not be taken) there is no current item:
-    // both folder steps fail once each and the drop ends.
-    qsizetype index = 0;
-    const auto current = [&]() -> const QString & {
-        if (!files)
-            throw Failure(QStringLiteral("ドロップされたファイルがありません"));
-        return (*files)[index];
-    };
-    do {
-        attempt(steps, [&] { steps.setDirPath(folderText(current())); });
-        attempt(steps, [&] { steps.setFilePath(folderText(current())); });
-        ++index;
-    } while (files && index < files->size());
+    try {
+        files = droppedFiles(*data);
+    } catch (const std::exception &) {
+        fail();
+    }
+    if (!files) {
+        // Without a walk there is no current item: both folder steps fail
+        // once each and the drop ends.
+        fail();
+        fail();
+        return steps;
+    }
+    for (const QString &item : std::as_const(*files)) {
+        try {
+            const QString folder = folderText(item);
+            steps.append({DropStep::Action::ShowInDirList, folder});
+            steps.append({DropStep::Action::ShowInFileList, folder});
+        } catch (const std::exception &) {
+            fail();
+            fail();
+        }
+    }
+    return steps;
 }
 
 } // namespace chimebox::browse

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class QMimeData;
 
@@ -20,16 +20,25 @@ QStringList droppedFiles(const QMimeData &data);
 // without '/'.
 QString folderText(const QString &item);
 
-struct DropSteps
+// One step of a drop, for the window to carry out in order.
+struct DropStep
 {
-    std::function<void(const QString &)> setDirPath;
-    std::function<void(const QString &)> setFilePath;
-    std::function<void()> showFailure;
+    enum class Action {
+        ShowInDirList,  // Dir1 shows folder, as a user's change would
+        ShowInFileList, // File1 shows folder
+        Fail,           // the step could not even be worked out: report it
+    };
+
+    Action action = Action::Fail;
+    QString folder;
+
+    bool operator==(const DropStep &) const = default;
 };
 
-// Moves the browser to the folder of each dropped item in turn. A step that
-// fails shows the failure once and the walk goes on with the step after it;
-// data that is not a file list ends silently.
-void runDrop(const QMimeData *data, const DropSteps &steps);
+// A drop onto the file list moves the browser to the folder of each dropped
+// item in turn: Dir1, then File1. Each step stands alone: one that fails,
+// here or when the window carries it out, is reported once and the walk goes
+// on with the step after it. Data that is not a file list makes no step.
+QList<DropStep> planDrop(const QMimeData *data);
 
 } // namespace chimebox::browse

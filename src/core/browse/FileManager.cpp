@@ -1,7 +1,7 @@
-#include "browse/FileManager.h"
+#include "core/browse/FileManager.h"
 
-#include "Failure.h"
-#include "NativeName.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
 
 #include <QDir>
 #include <QProcess>

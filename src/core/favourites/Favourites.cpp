@@ -1,6 +1,6 @@
-#include "favourites/Favourites.h"
+#include "core/favourites/Favourites.h"
 
-#include "Failure.h"
+#include "base/Failure.h"
 
 #include <utility>
 

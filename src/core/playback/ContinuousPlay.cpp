@@ -1,4 +1,4 @@
-#include "playback/ContinuousPlay.h"
+#include "core/playback/ContinuousPlay.h"
 
 namespace chimebox::playback {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "browse/FileListView.h"
-#include "playback/AutoPlay.h"
-#include "playback/MediaPlayer.h"
+#include "core/browse/FileListView.h"
+#include "core/playback/AutoPlay.h"
+#include "core/playback/MediaPlayer.h"
 
 namespace chimebox::playback {
 

@@ -1,7 +1,7 @@
-#include "playback/PlaybackSession.h"
+#include "core/playback/PlaybackSession.h"
 
-#include "Failure.h"
-#include "playback/ContinuousPlay.h"
+#include "base/Failure.h"
+#include "core/playback/ContinuousPlay.h"
 
 #include <exception>
 #include <optional>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "browse/FileListView.h"
-#include "playback/AutoPlay.h"
-#include "playback/MediaPlayer.h"
-#include "playback/PlaybackFailures.h"
-#include "scheduler/AlarmTime.h"
-#include "scheduler/Clock.h"
-#include "settings/SettingsFiles.h"
+#include "core/browse/FileListView.h"
+#include "core/playback/AutoPlay.h"
+#include "core/playback/MediaPlayer.h"
+#include "core/playback/PlaybackFailures.h"
+#include "core/scheduler/AlarmTime.h"
+#include "core/scheduler/Clock.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QDateTime>
 #include <QObject>

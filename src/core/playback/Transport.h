@@ -1,6 +1,6 @@
 #pragma once
 
-#include "playback/MediaPlayer.h"
+#include "core/playback/MediaPlayer.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "scheduler/AlarmTime.h"
+#include "core/scheduler/AlarmTime.h"
 
 #include <QStringView>
 #include <QTimeZone>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scheduler/Clock.h"
-#include "settings/SettingsFiles.h"
+#include "core/scheduler/Clock.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QDate>
 #include <QDateTime>

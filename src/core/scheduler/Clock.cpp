@@ -1,4 +1,4 @@
-#include "scheduler/Clock.h"
+#include "core/scheduler/Clock.h"
 
 namespace chimebox::scheduler {
 

@@ -1,4 +1,4 @@
-#include "scheduler/TimerSettings.h"
+#include "core/scheduler/TimerSettings.h"
 
 #include <utility>
 
@@ -29,15 +29,15 @@ void TimerSettings::switchPlayTimer(int value)
     lastAlarmDate_.rearm();
 }
 
-void TimerSettings::saveStopTime(bool formLoaded, const QString &hour, const QString &minute)
+void TimerSettings::saveStopTime(const QString &hour, const QString &minute)
 {
-    if (formLoaded)
+    if (formLoaded_)
         folder_.writeTime(SettingsFile::StopTime, hour, minute);
 }
 
-void TimerSettings::savePlayTime(bool formLoaded, const QString &hour, const QString &minute)
+void TimerSettings::savePlayTime(const QString &hour, const QString &minute)
 {
-    if (formLoaded)
+    if (formLoaded_)
         folder_.writeTime(SettingsFile::PlayTime, hour, minute);
     lastAlarmDate_.rearm();
 }

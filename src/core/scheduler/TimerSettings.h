@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scheduler/AlarmTime.h"
-#include "settings/SettingsFiles.h"
+#include "core/scheduler/AlarmTime.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QString>
 
@@ -23,18 +23,24 @@ public:
     // armed again for today, whichever way the box went.
     void switchPlayTimer(int value);
 
+    // Start-up has ended (its last act): the time pickers save from now on,
+    // and not while start-up fills them. Never undone.
+    void markFormLoaded() { formLoaded_ = true; }
+    bool formLoaded() const { return formLoaded_; }
+
     // Once start-up has ended, the hour text directly followed by the minute
     // text, nothing trimmed.
-    void saveStopTime(bool formLoaded, const QString &hour, const QString &minute);
+    void saveStopTime(const QString &hour, const QString &minute);
     // Saved as the stop time is; then the alarm is armed again, even before
     // start-up has ended.
-    void savePlayTime(bool formLoaded, const QString &hour, const QString &minute);
+    void savePlayTime(const QString &hour, const QString &minute);
 
 private:
     void switchMarker(settings::SettingsFile marker, int value);
 
     settings::SettingsFolder folder_;
     LastAlarmDate &lastAlarmDate_;
+    bool formLoaded_ = false;
 };
 
 } // namespace chimebox::scheduler

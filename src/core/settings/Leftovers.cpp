@@ -1,7 +1,7 @@
-#include "settings/Leftovers.h"
+#include "core/settings/Leftovers.h"
 
-#include "AtomicFile.h"
-#include "settings/SettingsFiles.h"
+#include "base/AtomicFile.h"
+#include "core/settings/SettingsFiles.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,8 +1,8 @@
-#include "settings/SettingsFiles.h"
+#include "core/settings/SettingsFiles.h"
 
-#include "Failure.h"
-#include "NativeName.h"
-#include "TextFile.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "base/TextFile.h"
 
 #include <QFileInfo>
 #include <filesystem>

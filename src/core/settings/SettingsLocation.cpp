@@ -1,4 +1,4 @@
-#include "settings/SettingsLocation.h"
+#include "core/settings/SettingsLocation.h"
 
 #include <QCoreApplication>
 #include <QDir>

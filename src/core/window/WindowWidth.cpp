@@ -1,36 +1,49 @@
-#include "window/WindowWidth.h"
+#include "core/window/WindowWidth.h"
 
 namespace chimebox::window {
 
-void keepOnScreen(WindowGeometry &window)
+namespace {
+
+// The move with the window kept on screen at its new width and left edge.
+Move keptOnScreen(Geometry window, Move move)
 {
-    const float limit = static_cast<float>(double(window.screenWidth()) - double(window.width()));
-    if (limit < window.left())
-        window.setLeft(window.screenWidth() - window.width());
+    window.width = move.width.value_or(window.width);
+    window.left = move.left.value_or(window.left);
+    if (const std::optional<float> left = keepOnScreen(window))
+        move.left = left;
+    return move;
 }
 
-void placeAtStart(WindowGeometry &window)
+} // namespace
+
+std::optional<float> keepOnScreen(const Geometry &window)
+{
+    const float limit = static_cast<float>(double(window.screenWidth) - double(window.width));
+    if (limit < window.left)
+        return window.screenWidth - window.width;
+    return std::nullopt;
+}
+
+Move placeAtStart(const Geometry &window)
 {
     constexpr float kGapAboveScreenBottom = 650.0f;
-    window.setWidth(kNarrowWidth);
-    window.setLeft(window.screenWidth() - window.width());
-    window.setTop(window.screenHeight() - window.height() - kGapAboveScreenBottom);
+    return {kNarrowWidth, window.screenWidth - kNarrowWidth,
+            window.screenHeight - window.height - kGapAboveScreenBottom};
 }
 
-void widenOrAddFavourite(WindowGeometry &window, const std::function<void()> &addCurrentFolder)
+Widening widenOrAddFavourite(const Geometry &window)
 {
-    if (window.width() == kWideWidth)
-        addCurrentFolder();
-    if (window.width() == kNarrowWidth)
-        window.setWidth(kWideWidth);
-    keepOnScreen(window);
+    Widening widening;
+    widening.addFavourite = window.width == kWideWidth;
+    if (window.width == kNarrowWidth)
+        widening.move.width = kWideWidth;
+    widening.move = keptOnScreen(window, widening.move);
+    return widening;
 }
 
-void narrow(WindowGeometry &window)
+Move narrow(const Geometry &window)
 {
-    window.setWidth(kNarrowWidth);
-    window.setLeft(window.left() + kNarrowingShift);
-    keepOnScreen(window);
+    return keptOnScreen(window, {kNarrowWidth, window.left + kNarrowingShift, std::nullopt});
 }
 
 } // namespace chimebox::window

@@ -1,4 +1,4 @@
-#include "app/DisplayPlatform.h"
+#include "gui/app/DisplayPlatform.h"
 
 #include <QtGlobal>
 #include <cstdlib>

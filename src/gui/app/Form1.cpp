@@ -1,25 +1,28 @@
-#include "app/Form1.h"
+#include "gui/app/Form1.h"
 
-#include "app/MessageSink.h"
-#include "browse/DirList.h"
-#include "browse/DriveList.h"
-#include "browse/Drop.h"
-#include "browse/FileList.h"
-#include "browse/FileManager.h"
-#include "playback/MediaPlayer.h"
-#include "playback/PlaybackSession.h"
-#include "scheduler/AlarmTime.h"
-#include "scheduler/TimerSettings.h"
-#include "window/WindowWidth.h"
+#include "core/app/MessageSink.h"
+#include "core/app/Startup.h"
+#include "core/browse/Drop.h"
+#include "core/browse/FileManager.h"
+#include "core/playback/MediaPlayer.h"
+#include "core/playback/PlaybackSession.h"
+#include "core/scheduler/AlarmTime.h"
+#include "core/scheduler/TimerSettings.h"
+#include "core/window/WindowWidth.h"
+#include "gui/app/Restorer.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/DriveList.h"
+#include "gui/browse/FileList.h"
+#include "gui/favourites/FavouritesList.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QGuiApplication>
-#include <QListWidget>
+#include <QLineEdit>
+#include <QMimeData>
 #include <QPalette>
-#include <QScreen>
+#include <QPushButton>
 #include <optional>
 
 namespace chimebox::app {
@@ -44,42 +47,23 @@ void markNeverMatching(QComboBox &picker, const QString &why)
 
 } // namespace
 
-class Form1::Geometry final : public window::WindowGeometry
-{
-public:
-    explicit Geometry(Form1 &form) : form_(form) {}
-    float width() const override { return form_.widthTwips(); }
-    void setWidth(float twips) override { form_.setWidthTwips(twips); }
-    float left() const override { return form_.leftTwips(); }
-    void setLeft(float twips) override { form_.setLeftTwips(twips); }
-    float screenWidth() const override { return float(form_.screenSize().width()); }
-    float height() const override { return form_.heightTwips(); }
-    void setTop(float twips) override { form_.setTopTwips(twips); }
-    float screenHeight() const override { return float(form_.screenSize().height()); }
-
-private:
-    Form1 &form_;
-};
-
 Form1::Form1(Services services, QWidget *parent)
     : QWidget(parent), services_(std::move(services)), settings_(services_.settingsFolder),
-      favourites_(settings_), exitSave_(settings_, favourites_)
+      favourites_(settings_), placement_(*this, services_.screenTwips),
+      ui_(*this, services_.playerView), exitSave_(settings_, favourites_)
 {
-    createControls(services_.playerView);
-    wireEvents();
-    setWidthTwips(width_);
-
-    session_ = std::make_unique<playback::PlaybackSession>(services_.player, *File1,
+    session_ = std::make_unique<playback::PlaybackSession>(services_.player, *ui_.File1,
                                                            services_.clock, settings_);
     timerSettings_ =
         std::make_unique<scheduler::TimerSettings>(settings_, session_->lastAlarmDate());
-    connect(session_.get(), &playback::PlaybackSession::failureReported, this,
-            &Form1::reportFailure);
+    wireEvents();
 
     showStartFolder();
-    Dir1->setChangeHandler([this] { Dir1_Change(); });
+    // From here on a folder shown is a change of folder.
+    ui_.raises(ui_.Dir1, [this] { Dir1_Change(); });
+    ui_.raises(ui_.File1, [this] { folderShown(); });
 
-    Timer1.start();
+    ui_.Timer1.start();
 }
 
 Form1::~Form1()
@@ -89,10 +73,45 @@ Form1::~Form1()
     destroy();
 }
 
-void Form1::placeWindow()
+void Form1::wireEvents()
 {
-    Geometry geometry(*this);
-    window::placeAtStart(geometry);
+    // Every handler runs guarded: a failure ends it and is reported.
+    const auto on = [this](auto *sender, auto signal, void (Form1::*handler)()) {
+        connect(sender, signal, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+    };
+    on(ui_.Drive1, &browse::DriveList::driveChosen, &Form1::Drive1_Change);
+    connect(ui_.Dir1, &browse::DirList::openRequested, this,
+            [this](const QString &path) { guarded([&] { ui_.setDir1Path(path); }); });
+    on(ui_.Command5, &QPushButton::clicked, &Form1::Command5_Click);
+    on(ui_.File1, &browse::FileList::mouseReleased, &Form1::File1_MouseUp);
+    connect(ui_.File1, &browse::FileList::dropped, this,
+            [this](const QMimeData *data) { guarded([&] { File1_OLEDragDrop(data); }); });
+    on(ui_.Command1, &QPushButton::clicked, &Form1::Command1_Click);
+    on(&services_.player, &playback::MediaPlayer::StatusChange, &Form1::wmp1_StatusChange);
+    connect(&services_.player, &playback::MediaPlayer::playbackFailed, this,
+            [this](const QString &reason, bool outputFailed) {
+                guarded([&] { wmp1_PlaybackFailed(reason, outputFailed); });
+            });
+    on(ui_.Check1, &QCheckBox::clicked, &Form1::Check1_Click);
+    on(ui_.Check2, &QCheckBox::clicked, &Form1::Check2_Click);
+    const auto wireCombo = [&](QComboBox *combo, void (Form1::*change)(), void (Form1::*click)()) {
+        on(combo->lineEdit(), &QLineEdit::textEdited, change);
+        on(combo, &QComboBox::activated, click);
+        ui_.raises(combo, [this, change] { (this->*change)(); });
+    };
+    wireCombo(ui_.Combo1, &Form1::Combo1_Change, &Form1::Combo1_Click);
+    wireCombo(ui_.Combo2, &Form1::Combo2_Change, &Form1::Combo2_Click);
+    wireCombo(ui_.Combo3, &Form1::Combo3_Change, &Form1::Combo3_Click);
+    wireCombo(ui_.Combo4, &Form1::Combo4_Change, &Form1::Combo4_Click);
+    ui_.raises(ui_.Check1, [this] { Check1_Click(); });
+    ui_.raises(ui_.Check2, [this] { Check2_Click(); });
+    on(&ui_.Timer1, &QTimer::timeout, &Form1::Timer1_Timer);
+    on(ui_.Command2, &QPushButton::clicked, &Form1::Command2_Click);
+    on(ui_.Command3, &QPushButton::clicked, &Form1::Command3_Click);
+    on(ui_.Command4, &QPushButton::clicked, &Form1::Command4_Click);
+    on(ui_.List1, &QListWidget::itemClicked, &Form1::List1_Click);
+    connect(session_.get(), &playback::PlaybackSession::failureReported, this,
+            &Form1::reportFailure);
 }
 
 void Form1::showStartFolder()
@@ -101,53 +120,23 @@ void Form1::showStartFolder()
     // on the home folder, so that the window still opens.
     for (const QString &folder : {QDir::currentPath(), QDir::homePath(), QDir::rootPath()}) {
         try {
-            Dir1->setPath(folder);
-            File1->setPath(folder);
-            Drive1->showDriveOf(folder);
+            ui_.showFolder(folder);
+            ui_.Drive1->showDriveOf(folder);
             return;
         } catch (const Failure &) {
         }
     }
 }
 
-QSizeF Form1::screenSize() const
+bool Form1::formLoaded() const
 {
-    if (services_.screenTwips)
-        return services_.screenTwips();
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QSize px = screen ? screen->geometry().size() : QSize(1024, 768);
-    return QSizeF(px) * kTwipsPerPixel;
-}
-
-void Form1::setWidthTwips(float twips)
-{
-    width_ = twips;
-    setFixedSize(qMax(toPixels(twips - kFrameWidth), 1), toPixels(kClientHeight));
-}
-
-void Form1::setLeftTwips(float twips)
-{
-    left_ = twips;
-    placedAt_ = QPoint(toPixels(left_), toPixels(top_));
-    move(placedAt_);
-}
-
-void Form1::setTopTwips(float twips)
-{
-    top_ = twips;
-    placedAt_ = QPoint(toPixels(left_), toPixels(top_));
-    move(placedAt_);
+    return timerSettings_->formLoaded();
 }
 
 void Form1::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    // The user dragged the window: its twips follow it.
-    if (pos() != placedAt_) {
-        placedAt_ = pos();
-        left_ = float(pos().x() * kTwipsPerPixel);
-        top_ = float(pos().y() * kTwipsPerPixel);
-    }
+    placement_.moved();
 }
 
 void Form1::closeEvent(QCloseEvent *event)
@@ -161,62 +150,39 @@ void Form1::reportFailure(const QString &text)
     services_.messages.showFailure(text);
 }
 
-int Form1::checkValue(const QCheckBox &box)
+void Form1::folderShown()
 {
-    // A check box's value counts 0 unticked, 1 ticked, 2 greyed; Qt puts greyed in the middle.
-    switch (box.checkState()) {
-    case Qt::Unchecked:
-        return 0;
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        break;
-    }
-    return 2;
-}
-
-void Form1::setCheckValue(QCheckBox &box, int value, void (Form1::*handler)())
-{
-    if (checkValue(box) == value)
-        return;
-    box.setCheckState(value == 0 ? Qt::Unchecked : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
-    (this->*handler)();
-}
-
-void Form1::setComboText(QComboBox &combo, const QString &text, void (Form1::*handler)())
-{
-    if (combo.currentText() == text)
-        return;
-    combo.setEditText(text);
-    (this->*handler)();
-}
-
-void Form1::setDir1Path(const QString &path)
-{
-    Dir1->setPath(path);
-}
-
-void Form1::setFile1Path(const QString &path)
-{
-    File1->setPath(path);
     // Reported without a throw: the folder is shown, whatever the file says.
-    if (const std::optional<QString> failure = exitSave_.folderShown(File1->path()))
+    if (const std::optional<QString> failure = exitSave_.folderShown(ui_.File1->path()))
         reportFailure(*failure);
 }
 
-void Form1::showFavourites()
+// Start-up and shutdown.
+
+void Form1::Form_Load()
 {
-    // A change adds a favourite at the end or removes one: the items before
-    // it stay, and so does the selection there.
-    const QStringList &folders = favourites_.folders();
-    int same = 0;
-    while (same < List1->count() && same < folders.size() &&
-           List1->item(same)->text() == folders[same])
-        ++same;
-    while (List1->count() > folders.size())
-        delete List1->takeItem(same);
-    for (qsizetype i = List1->count(); i < folders.size(); ++i)
-        List1->addItem(folders[i]);
+    placement_.apply(window::placeAtStart(placement_.geometry()));
+
+    const RestoreResult result = Restorer(ui_).run(planRestore(settings_, favourites_));
+    exitSave_.keep(result.notRestored);
+    exitSave_.started(ui_.File1->path());
+    showTimesThatNeverMatch();
+    timerSettings_->markFormLoaded();
+
+    // Start-up runs before the window is shown; the report waits for the
+    // event loop, which starts after the window is shown.
+    if (!result.failures.isEmpty()) {
+        const QString text = QStringLiteral("前回の設定の一部を復元できませんでした。\n\n") +
+                             result.failures.join(u'\n');
+        QMetaObject::invokeMethod(
+            this, [this, text] { reportFailure(text); }, Qt::QueuedConnection);
+    }
+}
+
+void Form1::Form_Unload()
+{
+    for (const QString &failure : exitSave_.save(ui_.File1->path()))
+        services_.messages.showMessage(failure);
 }
 
 // Browsing.
@@ -224,18 +190,18 @@ void Form1::showFavourites()
 void Form1::Drive1_Change()
 {
     session_->stop();
-    setDir1Path(Drive1->Drive());
+    ui_.setDir1Path(ui_.Drive1->Drive());
 }
 
 void Form1::Dir1_Change()
 {
     session_->stop();
-    setFile1Path(Dir1->path());
+    ui_.setFile1Path(ui_.Dir1->path());
 }
 
 void Form1::Command5_Click()
 {
-    services_.fileManager.open(Dir1->path());
+    services_.fileManager.open(ui_.Dir1->path());
 }
 
 // Playback.
@@ -264,13 +230,21 @@ void Form1::wmp1_PlaybackFailed(const QString &reason, bool outputFailed)
 
 void Form1::File1_OLEDragDrop(const QMimeData *data)
 {
-    browse::DropSteps steps;
-    steps.setDirPath = [this](const QString &path) { setDir1Path(path); };
-    steps.setFilePath = [this](const QString &path) { setFile1Path(path); };
-    steps.showFailure = [this] {
-        services_.messages.showMessage(QStringLiteral("ドラッグ＆ドロップが正しくありません。"));
-    };
-    browse::runDrop(data, steps);
+    using Action = browse::DropStep::Action;
+    for (const browse::DropStep &step : browse::planDrop(data)) {
+        bool shown = false;
+        try {
+            if (step.action == Action::ShowInDirList)
+                ui_.setDir1Path(step.folder);
+            if (step.action == Action::ShowInFileList)
+                ui_.setFile1Path(step.folder);
+            shown = step.action != Action::Fail;
+        } catch (const std::exception &) {
+        }
+        if (!shown)
+            services_.messages.showMessage(
+                QStringLiteral("ドラッグ＆ドロップが正しくありません。"));
+    }
 }
 
 // Timer settings.
@@ -281,25 +255,25 @@ void Form1::File1_OLEDragDrop(const QMimeData *data)
 void Form1::Check1_Click()
 {
     showTimesThatNeverMatch();
-    timerSettings_->switchStopTimer(checkValue(*Check1));
+    timerSettings_->switchStopTimer(FormControls::checkValue(*ui_.Check1));
 }
 
 void Form1::Check2_Click()
 {
     showTimesThatNeverMatch();
-    timerSettings_->switchPlayTimer(checkValue(*Check2));
+    timerSettings_->switchPlayTimer(FormControls::checkValue(*ui_.Check2));
 }
 
 void Form1::saveStopTime()
 {
     showTimesThatNeverMatch();
-    timerSettings_->saveStopTime(formLoaded_, Combo1->currentText(), Combo2->currentText());
+    timerSettings_->saveStopTime(ui_.Combo1->currentText(), ui_.Combo2->currentText());
 }
 
 void Form1::savePlayTime()
 {
     showTimesThatNeverMatch();
-    timerSettings_->savePlayTime(formLoaded_, Combo3->currentText(), Combo4->currentText());
+    timerSettings_->savePlayTime(ui_.Combo3->currentText(), ui_.Combo4->currentText());
 }
 
 void Form1::showTimesThatNeverMatch()
@@ -307,14 +281,14 @@ void Form1::showTimesThatNeverMatch()
     const auto show = [](const QCheckBox &box, scheduler::Timer timer, QComboBox &hour,
                          QComboBox &minute) {
         const QString why =
-            checkValue(box) == 1
+            FormControls::checkValue(box) == 1
                 ? scheduler::whyItNeverMatches(timer, hour.currentText(), minute.currentText())
                 : QString();
         markNeverMatching(hour, why);
         markNeverMatching(minute, why);
     };
-    show(*Check1, scheduler::Timer::Stop, *Combo1, *Combo2);
-    show(*Check2, scheduler::Timer::Play, *Combo3, *Combo4);
+    show(*ui_.Check1, scheduler::Timer::Stop, *ui_.Combo1, *ui_.Combo2);
+    show(*ui_.Check2, scheduler::Timer::Play, *ui_.Combo3, *ui_.Combo4);
 }
 
 void Form1::Combo1_Change()
@@ -361,43 +335,39 @@ void Form1::Timer1_Timer()
 
 void Form1::Command2_Click()
 {
-    Geometry geometry(*this);
-    window::widenOrAddFavourite(geometry, [this] {
-        const std::optional<QString> failure = favourites_.add(Dir1->path());
-        showFavourites();
+    const window::Widening widening = window::widenOrAddFavourite(placement_.geometry());
+    if (widening.addFavourite) {
+        const std::optional<QString> failure = favourites_.add(ui_.Dir1->path());
+        ui_.List1->showFolders(favourites_.folders());
         if (failure)
             reportFailure(*failure);
-    });
+    }
+    placement_.apply(widening.move);
 }
 
 void Form1::Command4_Click()
 {
-    Geometry geometry(*this);
-    window::narrow(geometry);
+    placement_.apply(window::narrow(placement_.geometry()));
 }
 
 void Form1::Command3_Click()
 {
-    // The selected item, not the current one: focus alone makes a row current
-    // without selecting it.
-    const QList<QListWidgetItem *> selected = List1->selectedItems();
-    const int row = selected.isEmpty() ? -1 : List1->row(selected.first());
+    const int row = ui_.List1->selectedRow();
     const std::optional<QString> failure = favourites_.remove(row);
-    showFavourites();
+    ui_.List1->showFolders(favourites_.folders());
     if (row >= 0)
-        List1->setCurrentRow(-1);
+        ui_.List1->setCurrentRow(-1);
     if (failure)
         reportFailure(*failure);
 }
 
 void Form1::List1_Click()
 {
-    const std::optional<QString> folder = favourites_.folderAt(List1->currentRow());
+    const std::optional<QString> folder = favourites_.folderAt(ui_.List1->currentRow());
     if (!folder)
         return;
     try {
-        setDir1Path(*folder);
-        setFile1Path(*folder);
+        ui_.showFolder(*folder);
     } catch (const std::exception &) {
         services_.messages.showMessage(QStringLiteral("フォルダがありません"));
     }

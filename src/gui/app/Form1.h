@@ -1,33 +1,23 @@
 #pragma once
 
-#include "Failure.h"
-#include "app/ExitSave.h"
-#include "app/Twips.h"
-#include "favourites/Favourites.h"
-#include "settings/SettingsFiles.h"
+#include "base/Failure.h"
+#include "core/app/ExitSave.h"
+#include "core/favourites/Favourites.h"
+#include "core/settings/SettingsFiles.h"
+#include "gui/app/FormControls.h"
+#include "gui/app/WindowPlacement.h"
 
 #include <QSizeF>
 #include <QString>
-#include <QStringList>
-#include <QTimer>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QListWidget;
 class QMimeData;
-class QPushButton;
 
 namespace chimebox::browse {
-class DirList;
-class DriveList;
-class FileList;
 class FileManagerLauncher;
-} // namespace chimebox::browse
+}
 namespace chimebox::playback {
 class MediaPlayer;
 class PlaybackSession;
@@ -42,8 +32,10 @@ namespace chimebox::app {
 class MessageSink;
 
 // The program's one window. Its handlers are named after their control and
-// event; each hands the event to the rules of the core library: the playback
-// session, the timer settings, the window's widths and the settings folder.
+// event; each hands the event to the rules of the core library (the playback
+// session, the timer settings, the favourites, the window's widths, start-up)
+// and carries out what they decide. The controls are in FormControls; start-up
+// fills them through Restorer.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -67,16 +59,16 @@ public:
     // The continuous-play state and the day the alarm last sounded.
     const playback::PlaybackSession &session() const { return *session_; }
     // Set as start-up's last act; the time pickers save only from then on.
-    bool formLoaded() const { return formLoaded_; }
+    bool formLoaded() const;
 
     // Outer size and position in twips; QWidget's own are in pixels.
-    float widthTwips() const { return width_; }
-    void setWidthTwips(float twips);
-    float leftTwips() const { return left_; }
-    void setLeftTwips(float twips);
-    float topTwips() const { return top_; }
-    void setTopTwips(float twips);
-    float heightTwips() const { return float(kHeight); }
+    float widthTwips() const { return placement_.width(); }
+    void setWidthTwips(float twips) { placement_.setWidth(twips); }
+    float leftTwips() const { return placement_.left(); }
+    void setLeftTwips(float twips) { placement_.setLeft(twips); }
+    float topTwips() const { return placement_.top(); }
+    void setTopTwips(float twips) { placement_.setTop(twips); }
+    float heightTwips() const { return placement_.height(); }
 
 public Q_SLOTS:
     void Form_Load();
@@ -111,23 +103,10 @@ protected:
     void moveEvent(QMoveEvent *event) override;
 
 private:
-    static constexpr int kHeight = kClientHeight + kFrameHeight;
-
-    void createControls(QWidget *playerView);
     void wireEvents();
-    void placeWindow();
     void showStartFolder();
-
-    // Assignments that raise the control's own handler, nested, as a user's
-    // change would.
-    static int checkValue(const QCheckBox &box);
-    void setCheckValue(QCheckBox &box, int value, void (Form1::*handler)());
-    void setComboText(QComboBox &combo, const QString &text, void (Form1::*handler)());
-    void setDir1Path(const QString &path);
-    // File1 shows path; the last-folder file follows once start-up is over.
-    void setFile1Path(const QString &path);
-    // List1 shows the favourites as they are now, after one change.
-    void showFavourites();
+    // File1 shows another folder: written once start-up is over.
+    void folderShown();
 
     void saveStopTime();
     void savePlayTime();
@@ -139,43 +118,14 @@ private:
     template <typename F> void guarded(F &&body);
     void reportFailure(const QString &text);
 
-    class Geometry;
-    class Restorer;
-    QSizeF screenSize() const;
-
     Services services_;
     settings::SettingsFolder settings_;
     favourites::Favourites favourites_;
-
-    bool formLoaded_ = false;
-
-    float width_ = 13455 + 120;
-    float left_ = 0;
-    float top_ = 0;
-    QPoint placedAt_;
-
-    QWidget *wmp1 = nullptr;
-    browse::DriveList *Drive1 = nullptr;
-    browse::DirList *Dir1 = nullptr;
-    browse::FileList *File1 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QPushButton *Command4 = nullptr;
-    QPushButton *Command5 = nullptr;
-    QListWidget *List1 = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QCheckBox *Check2 = nullptr;
-    QComboBox *Combo1 = nullptr;
-    QComboBox *Combo2 = nullptr;
-    QComboBox *Combo3 = nullptr;
-    QComboBox *Combo4 = nullptr;
-    std::array<QLabel *, 4> Label1{};
-    QTimer Timer1;
-
+    WindowPlacement placement_;
+    FormControls ui_;
     std::unique_ptr<playback::PlaybackSession> session_;
     std::unique_ptr<scheduler::TimerSettings> timerSettings_;
-    app::ExitSave exitSave_;
+    ExitSave exitSave_;
 };
 
 template <typename F> void Form1::guarded(F &&body)

@@ -1,6 +1,6 @@
-#include "app/NoDisplay.h"
+#include "gui/app/NoDisplay.h"
 
-#include "app/StandardError.h"
+#include "core/app/StandardError.h"
 
 #include <QByteArray>
 #include <QList>

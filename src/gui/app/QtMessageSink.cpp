@@ -1,4 +1,6 @@
-#include "app/QtMessageSink.h"
+#include "gui/app/QtMessageSink.h"
+
+#include "base/Version.h"
 
 #include <QGridLayout>
 #include <QMessageBox>
@@ -13,7 +15,7 @@ constexpr int kMinimumWidthInCharacters = 36;
 
 QMessageBox *makeBox(QWidget *parent, const QString &text)
 {
-    auto *box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("CHIMEBOX7"), text,
+    auto *box = new QMessageBox(QMessageBox::NoIcon, version::messageCaption(), text,
                                 QMessageBox::Ok, parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
     // QMessageBox sizes itself to its contents and ignores a minimum width;

@@ -1,6 +1,6 @@
-#include "app/QuitSignals.h"
+#include "gui/app/QuitSignals.h"
 
-#include "app/Form1.h"
+#include "gui/app/Form1.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "app/SaveOnExit.h"
+#include "gui/app/SaveOnExit.h"
 
-#include "app/Form1.h"
-#include "app/StandardError.h"
+#include "core/app/StandardError.h"
+#include "gui/app/Form1.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,8 @@
-#include "browse/DirList.h"
+#include "gui/browse/DirList.h"
 
-#include "Failure.h"
-#include "NativeName.h"
-#include "browse/FolderScan.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "core/browse/FolderScan.h"
 
 #include <QDir>
 #include <QKeyEvent>
@@ -81,8 +81,8 @@ private:
     QStringList ancestors_;
 };
 
-DirList::DirList(QWidget *parent)
-    : QListView(parent),
+DirList::DirList(FolderScan &scan, QWidget *parent)
+    : QListView(parent), scan_(scan),
       entries_(new FolderTreeModel(style()->standardIcon(QStyle::SP_DirOpenIcon),
                                    style()->standardIcon(QStyle::SP_DirClosedIcon), this))
 {
@@ -106,7 +106,7 @@ void DirList::setPath(const QString &path)
     std::error_code ec;
     if (!std::filesystem::is_directory(nativename::toPath(folder), ec))
         throw Failure(QStringLiteral("フォルダがありません: %1").arg(folder));
-    QStringList children = subfolders(folder);
+    QStringList children = scan_.subfolders(folder);
     const bool changed = folder != path_;
     path_ = folder;
     entries_->show(folder, std::move(children));

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "browse/NameListModel.h"
+#include "gui/browse/NameListModel.h"
 
 #include <QListView>
 #include <functional>
 
 namespace chimebox::browse {
 
+class FolderScan;
 class FolderTreeModel;
 
 // `Dir1`: the folder hierarchy around the current folder. Its ancestors from
@@ -20,7 +21,8 @@ public:
     static constexpr int PathRole = Qt::UserRole;
     static constexpr int DepthRole = NameListModel::DepthRole;
 
-    explicit DirList(QWidget *parent = nullptr);
+    // Reads its folders through scan, which File1 shares.
+    explicit DirList(FolderScan &scan, QWidget *parent = nullptr);
 
     QString path() const { return path_; }
 
@@ -44,6 +46,7 @@ protected:
 private:
     void requestOpen(const QModelIndex &index);
 
+    FolderScan &scan_;
     FolderTreeModel *entries_;
     QString path_;
     std::function<void()> changeHandler_;

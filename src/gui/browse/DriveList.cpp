@@ -1,4 +1,4 @@
-#include "browse/DriveList.h"
+#include "gui/browse/DriveList.h"
 
 #include <QStyle>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browse/FolderScan.h"
+#include "core/browse/Volumes.h"
 
 #include <QComboBox>
 

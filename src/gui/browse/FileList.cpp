@@ -1,8 +1,8 @@
-#include "browse/FileList.h"
+#include "gui/browse/FileList.h"
 
-#include "Failure.h"
-#include "browse/FolderScan.h"
-#include "browse/NameListModel.h"
+#include "base/Failure.h"
+#include "core/browse/FolderScan.h"
+#include "gui/browse/NameListModel.h"
 
 #include <QDir>
 #include <QDropEvent>
@@ -24,7 +24,8 @@ template <typename DragEvent> void acceptUrls(DragEvent *event)
 
 } // namespace
 
-FileList::FileList(QWidget *parent) : QListView(parent), names_(new NameListModel(this))
+FileList::FileList(FolderScan &scan, QWidget *parent)
+    : QListView(parent), scan_(scan), names_(new NameListModel(this))
 {
     setModel(names_);
     setItemDelegate(new NameListDelegate(this));
@@ -56,7 +57,7 @@ void FileList::setPath(const QString &path)
 
 void FileList::load(const QString &folder, const QString &pattern)
 {
-    names_->setNames(audioFiles(folder, pattern));
+    names_->setNames(scan_.audioFiles(folder, pattern));
     path_ = folder;
     pattern_ = pattern;
     setListIndex(-1);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browse/FileListView.h"
+#include "core/browse/FileListView.h"
 
 #include <QListView>
 
@@ -8,6 +8,7 @@ class QMimeData;
 
 namespace chimebox::browse {
 
+class FolderScan;
 class NameListModel;
 
 // `File1`: the names of the current folder's files that match the pattern,
@@ -17,9 +18,9 @@ class FileList : public QListView, public FileListView
     Q_OBJECT
 
 public:
-    explicit FileList(QWidget *parent = nullptr);
+    // Reads its folders through scan, which Dir1 shares.
+    explicit FileList(FolderScan &scan, QWidget *parent = nullptr);
 
-    QString pattern() const { return pattern_; }
     // Reloads the listing with the new pattern; throws like setPath and then
     // keeps both the previous pattern and listing.
     void setPattern(const QString &pattern);
@@ -52,6 +53,7 @@ protected:
 private:
     void load(const QString &folder, const QString &pattern);
 
+    FolderScan &scan_;
     NameListModel *names_;
     QString path_;
     QString pattern_ = QStringLiteral("*.*");

@@ -1,4 +1,4 @@
-#include "browse/NameListModel.h"
+#include "gui/browse/NameListModel.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "playback/PlayerWidget.h"
+#include "gui/playback/PlayerWidget.h"
 
-#include "playback/Transport.h"
+#include "core/playback/Transport.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/SingleInstance.h"
+#include "core/app/SingleInstance.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/TestMain.h"
 

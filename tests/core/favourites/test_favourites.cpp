@@ -1,5 +1,5 @@
-#include "Failure.h"
-#include "favourites/Favourites.h"
+#include "base/Failure.h"
+#include "core/favourites/Favourites.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 

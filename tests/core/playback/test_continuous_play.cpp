@@ -1,6 +1,6 @@
+#include "core/playback/ContinuousPlay.h"
 #include "fakes/FakeFileList.h"
 #include "fakes/FakePlayer.h"
-#include "playback/ContinuousPlay.h"
 #include "support/TestMain.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "playback/PlaybackFailures.h"
+#include "core/playback/PlaybackFailures.h"
 #include "support/TestMain.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "scheduler/Clock.h"
+#include "core/scheduler/Clock.h"
 #include "support/TestMain.h"
 
 #include <QDateTime>

@@ -1,5 +1,5 @@
-#include "Failure.h"
-#include "scheduler/TimerSettings.h"
+#include "base/Failure.h"
+#include "core/scheduler/TimerSettings.h"
 #include "support/TestMain.h"
 
 #include <QFile>
@@ -39,6 +39,7 @@ private Q_SLOTS:
         folder = SettingsFolder(dir->path());
         lastAlarmDate.fired(QStringLiteral("03-01-2024"));
         settings = new TimerSettings(folder, lastAlarmDate);
+        settings->markFormLoaded();
     }
     void cleanup()
     {
@@ -116,19 +117,19 @@ private Q_SLOTS:
         QFETCH(QString, hour);
         QFETCH(QString, minute);
         QFETCH(QByteArray, stored);
-        settings->saveStopTime(true, hour, minute);
+        settings->saveStopTime(hour, minute);
         QCOMPARE(bytes(SettingsFile::StopTime), stored);
         QCOMPARE(lastAlarmDate.text(), QStringLiteral("03-01-2024"));
-        settings->savePlayTime(true, hour, minute);
+        settings->savePlayTime(hour, minute);
         QCOMPARE(bytes(SettingsFile::PlayTime), stored);
         QVERIFY(lastAlarmDate.text().isEmpty());
     }
 
     void typingWritesAtEveryKeystroke()
     {
-        settings->savePlayTime(true, "0", "30");
+        settings->savePlayTime("0", "30");
         QCOMPARE(bytes(SettingsFile::PlayTime), QByteArray("030\r\n"));
-        settings->savePlayTime(true, "07", "30");
+        settings->savePlayTime("07", "30");
         QCOMPARE(bytes(SettingsFile::PlayTime), QByteArray("0730\r\n"));
         QVERIFY(!QFile::exists(folder.path(SettingsFile::StopTime)));
     }
@@ -136,11 +137,13 @@ private Q_SLOTS:
     void nothingIsSavedBeforeStartUpEnds()
     {
         put(SettingsFile::StopTime, "0700\r\n");
-        settings->saveStopTime(false, "08", "15");
+        TimerSettings starting(folder, lastAlarmDate);
+        QVERIFY(!starting.formLoaded());
+        starting.saveStopTime("08", "15");
         QCOMPARE(bytes(SettingsFile::StopTime), QByteArray("0700\r\n"));
 
         // The play pickers still arm the alarm again.
-        settings->savePlayTime(false, "08", "15");
+        starting.savePlayTime("08", "15");
         QVERIFY(!QFile::exists(folder.path(SettingsFile::PlayTime)));
         QVERIFY(lastAlarmDate.text().isEmpty());
     }
@@ -152,11 +155,11 @@ private Q_SLOTS:
         for (auto file : {SettingsFile::StopTime, SettingsFile::PlayTime})
             QVERIFY(QFile::setPermissions(folder.path(file), QFile::ReadOwner | QFile::ReadGroup));
 
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->saveStopTime(true, "08", "15"));
+        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->saveStopTime("08", "15"));
         QCOMPARE(bytes(SettingsFile::StopTime), QByteArray("0700\r\n"));
 
         // The handler stops at the failing write: the alarm is not armed again.
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->savePlayTime(true, "08", "15"));
+        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->savePlayTime("08", "15"));
         QCOMPARE(bytes(SettingsFile::PlayTime), QByteArray("0600\r\n"));
         QCOMPARE(lastAlarmDate.text(), QStringLiteral("03-01-2024"));
     }

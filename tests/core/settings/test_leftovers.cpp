@@ -1,4 +1,4 @@
-#include "settings/Leftovers.h"
+#include "core/settings/Leftovers.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/TestMain.h"
 

@@ -1,6 +1,6 @@
-#include "browse/DirList.h"
-#include "browse/FileList.h"
-#include "gui/app/FormHarness.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/FileList.h"
+#include "support/FormHarness.h"
 #include "support/TestMain.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "gui/app/ProgramRig.h"
+#include "support/ProgramRig.h"
 #include "support/SendSignal.h"
 #include "support/TestMain.h"
 

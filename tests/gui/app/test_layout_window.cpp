@@ -1,4 +1,4 @@
-#include "gui/app/FormHarness.h"
+#include "support/FormHarness.h"
 #include "support/TestMain.h"
 
 #include <QLabel>

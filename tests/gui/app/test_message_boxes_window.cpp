@@ -1,5 +1,5 @@
-#include "app/QtMessageSink.h"
-#include "gui/app/FormHarness.h"
+#include "gui/app/QtMessageSink.h"
+#include "support/FormHarness.h"
 #include "support/TestMain.h"
 
 #include <QApplication>

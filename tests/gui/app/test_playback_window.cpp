@@ -1,5 +1,5 @@
-#include "browse/FileList.h"
-#include "gui/app/FormHarness.h"
+#include "gui/browse/FileList.h"
+#include "support/FormHarness.h"
 #include "support/TestMain.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "app/QtMessageSink.h"
-#include "app/QuitSignals.h"
-#include "gui/app/FormHarness.h"
-#include "gui/app/ProgramRig.h"
+#include "gui/app/QtMessageSink.h"
+#include "gui/app/QuitSignals.h"
+#include "support/FormHarness.h"
+#include "support/ProgramRig.h"
 #include "support/SendSignal.h"
 #include "support/TestMain.h"
 

@@ -1,6 +1,7 @@
-#include "Failure.h"
-#include "browse/DirList.h"
-#include "browse/FileList.h"
+#include "base/Failure.h"
+#include "core/browse/FolderScan.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/FileList.h"
 #include "support/TempFiles.h"
 #include "support/TestMain.h"
 
@@ -59,12 +60,14 @@ class TestBrowseLists : public QObject
 {
     Q_OBJECT
 
+    FolderScan scan;
+
 private Q_SLOTS:
     void aReloadShowsTheFolderWithNothingSelected()
     {
         QTemporaryDir dir;
         makeFolder(dir.path(), {"a.mp3", "B.WAV", "c.txt", "10.mp3", "2.mp3"});
-        FileList files;
+        FileList files(scan);
         QAbstractItemModelTester tester(files.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         files.setPattern(kAudio);
@@ -94,7 +97,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         makeFolder(dir.path(), {"a.mp3", "b.mp3", "c.mp3"});
-        FileList files;
+        FileList files(scan);
         files.setPattern(kAudio);
         files.setPath(dir.path());
         QVERIFY(showFocused(files));
@@ -111,7 +114,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         makeFolder(dir.path(), {"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
-        FileList files;
+        FileList files(scan);
         files.setPattern(kAudio);
         files.setPath(dir.path());
         QVERIFY(showFocused(files));
@@ -131,7 +134,7 @@ private Q_SLOTS:
         for (int i = 0; i < 300; ++i)
             names.append(QStringLiteral("%1.mp3").arg(i));
         makeFolder(dir.path(), names);
-        FileList files;
+        FileList files(scan);
         files.setPattern(kAudio);
         files.setPath(dir.path());
         QVERIFY(showFocused(files));
@@ -156,7 +159,7 @@ private Q_SLOTS:
         names.append(wide);
         names.append(QStringLiteral("龍.mp3"));
         makeFolder(dir.path(), names);
-        FileList files;
+        FileList files(scan);
         files.setPattern(kAudio);
         files.setPath(dir.path());
         QVERIFY(showFocused(files));
@@ -174,7 +177,7 @@ private Q_SLOTS:
         for (const char *name : {"CD10", "CD2", ".hidden"})
             tempfiles::makeFolder(folder + u'/' + QLatin1String(name));
         tempfiles::touch(folder + QStringLiteral("/CD3"));
-        DirList dirs;
+        DirList dirs(scan);
         QAbstractItemModelTester tester(dirs.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         dirs.setPath(folder);
@@ -219,7 +222,7 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         tempfiles::makeFolder(dir.path() + QStringLiteral("/sub"));
-        DirList dirs;
+        DirList dirs(scan);
         dirs.setPath(dir.path());
         QVERIFY(showFocused(dirs));
         QSignalSpy opened(&dirs, &DirList::openRequested);
@@ -241,7 +244,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString a = makeFolder(dir.path() + QStringLiteral("/a"), {});
         const QString b = makeFolder(dir.path() + QStringLiteral("/b"), {});
-        DirList dirs;
+        DirList dirs(scan);
         QStringList changes;
         dirs.setChangeHandler([&] { changes.append(dirs.path()); });
 

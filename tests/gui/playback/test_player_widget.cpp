@@ -1,5 +1,5 @@
-#include "playback/PlayerWidget.h"
-#include "playback/Transport.h"
+#include "core/playback/Transport.h"
+#include "gui/playback/PlayerWidget.h"
 #include "support/TestMain.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "MonitorRecorder.h"
+#include "support/MonitorRecorder.h"
 
 #include <QtEndian>
 

@@ -152,4 +152,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestSoak)
-#include "test_soak.moc"
+#include "test_playback_session_soak.moc"

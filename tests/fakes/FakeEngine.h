@@ -1,17 +1,17 @@
 #pragma once
 
-#include "Failure.h"
-#include "NativeName.h"
-#include "PlaybackEngine.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "engine/PlaybackEngine.h"
 
 #include <QStringList>
 
 // An engine that plays nothing: it records the player's commands, numbers the
 // files it is given as libmpv does, and tells its news when a test says so.
-class FakeEngine : public chimebox::playback::PlaybackEngine
+class FakeEngine : public chimebox::engine::PlaybackEngine
 {
 public:
-    using EndReason = chimebox::playback::EndReason;
+    using EndReason = chimebox::engine::EndReason;
 
     // Every command in order: "start", "load:<path>|<title>", "stop",
     // "pause:<0|1>", "seek:<seconds>", "volume:<n>", "mute:<0|1>".
@@ -27,7 +27,7 @@ public:
         if (startFails)
             throw chimebox::Failure(QStringLiteral("再生エンジンを作成できません"));
     }
-    chimebox::playback::LoadResult loadFile(const QByteArray &path, const QString &title) override
+    chimebox::engine::LoadResult loadFile(const QByteArray &path, const QString &title) override
     {
         calls.append(QStringLiteral("load:%1|%2").arg(chimebox::nativename::decode(path), title));
         if (!refusal.isEmpty())

@@ -1,4 +1,4 @@
-#include "NativeName.h"
+#include "base/NativeName.h"
 #include "support/TestMain.h"
 
 #include <QRandomGenerator>
@@ -49,4 +49,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestNativeName)
-#include "test_nativename.moc"
+#include "test_native_name.moc"

@@ -1,5 +1,5 @@
-#include "AtomicFile.h"
-#include "Failure.h"
+#include "base/AtomicFile.h"
+#include "base/Failure.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -188,4 +188,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestAtomicFile)
-#include "test_atomicfile.moc"
+#include "test_atomic_file.moc"

@@ -1,4 +1,4 @@
-#include "MpvLibrary.h"
+#include "engine/MpvLibrary.h"
 #include "support/PlayerFixtures.h"
 #include "support/TestMain.h"
 
@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace chimebox::engine;
 using namespace chimebox::playback;
 using namespace playertest;
 
@@ -31,7 +32,7 @@ auto tempFolderAt(const QString &path)
 // Real libmpv with the null audio output, which plays in real time, so every
 // wait below is for something that happens within a second or two; the
 // timeouts are generous for a loaded machine.
-class TestMpvPlayer : public QObject
+class TestMpvController : public QObject
 {
     Q_OBJECT
 
@@ -389,5 +390,5 @@ private Q_SLOTS:
     }
 };
 
-CHIMEBOX_TEST_MAIN(TestMpvPlayer)
-#include "test_mpv_player.moc"
+CHIMEBOX_TEST_MAIN(TestMpvController)
+#include "test_mpv_controller.moc"

@@ -1,6 +1,6 @@
-#include "browse/DirList.h"
-#include "browse/FileList.h"
-#include "gui/app/FormHarness.h"
+#include "gui/browse/DirList.h"
+#include "gui/browse/FileList.h"
+#include "support/FormHarness.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 
@@ -10,7 +10,7 @@
 using chimebox::browse::DirList;
 using chimebox::browse::FileList;
 
-class TestStartup : public QObject
+class TestStartupWindow : public QObject
 {
     Q_OBJECT
 
@@ -389,5 +389,5 @@ private Q_SLOTS:
     }
 };
 
-CHIMEBOX_GUI_TEST_MAIN(TestStartup)
-#include "test_startup.moc"
+CHIMEBOX_GUI_TEST_MAIN(TestStartupWindow)
+#include "test_startup_window.moc"

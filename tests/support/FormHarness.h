@@ -1,12 +1,12 @@
 #pragma once
 
-#include "NativeName.h"
-#include "app/Form1.h"
+#include "base/NativeName.h"
+#include "core/playback/PlaybackSession.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileManager.h"
 #include "fakes/FakeMessageSink.h"
 #include "fakes/FakePlayer.h"
-#include "playback/PlaybackSession.h"
+#include "gui/app/Form1.h"
 
 #include <QCheckBox>
 #include <QComboBox>

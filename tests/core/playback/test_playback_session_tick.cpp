@@ -170,7 +170,7 @@ private Q_SLOTS:
         r.timerSettings.switchPlayTimer(1);
         QCOMPARE(r.sweep(QTime(7, 30, 21), QTime(7, 30, 40)), 1);
         // So does a change of the play time, even to the same minute.
-        r.timerSettings.savePlayTime(true, "07", "30");
+        r.timerSettings.savePlayTime("07", "30");
         r.clock.set(QTime(7, 30, 41));
         QVERIFY(r.run().alarmFired());
         QCOMPARE(r.sweep(QTime(7, 30, 42), QTime(7, 31, 5)), 0);
@@ -591,4 +591,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestTick)
-#include "test_tick.moc"
+#include "test_playback_session_tick.moc"

@@ -1,6 +1,6 @@
-#include "Failure.h"
-#include "NativeName.h"
-#include "TextFile.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "base/TextFile.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 
@@ -339,4 +339,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestTextFile)
-#include "test_textfile.moc"
+#include "test_text_file.moc"

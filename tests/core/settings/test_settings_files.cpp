@@ -1,7 +1,6 @@
-#include "Failure.h"
-#include "NativeName.h"
-#include "settings/SettingsFiles.h"
-#include "settings/SettingsLocation.h"
+#include "base/Failure.h"
+#include "base/NativeName.h"
+#include "core/settings/SettingsFiles.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -388,38 +387,7 @@ private Q_SLOTS:
         QVERIFY2(device.contains(folder.path(SettingsFile::Favourites)), qPrintable(device));
     }
 #endif
-
-    void whereTheSettingsLive_data()
-    {
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<bool>("folderExists");
-        QTest::addColumn<bool>("besideTheProgram");
-        QTest::newRow("a copy of its own") << false << true << true;
-        // Root, or a user installing to ~/.local: the folder can be written.
-        QTest::newRow("installed, folder writable") << true << true << false;
-        QTest::newRow("a folder that cannot be written") << false << false << false;
-    }
-
-    void whereTheSettingsLive()
-    {
-        QFETCH(bool, installed);
-        QFETCH(bool, folderExists);
-        QFETCH(bool, besideTheProgram);
-        QTemporaryDir dir;
-        const QString bin = dir.filePath(QStringLiteral("bin"));
-        if (folderExists)
-            QVERIFY(QDir().mkpath(bin));
-        const QString entry = dir.filePath(QStringLiteral("share/applications/chimebox.desktop"));
-        if (installed) {
-            QVERIFY(QDir().mkpath(QFileInfo(entry).path()));
-            QVERIFY(QFile(entry).open(QIODevice::WriteOnly));
-        }
-        const QString user = dir.filePath(QStringLiteral("home/.config/chimebox"));
-        const QString chosen = chooseSettingsFolder(bin, entry, user);
-        QCOMPARE(chosen, besideTheProgram ? bin : user);
-        QVERIFY(QFileInfo(chosen).isDir());
-    }
 };
 
 CHIMEBOX_TEST_MAIN(TestSettingsFiles)
-#include "test_settingsfiles.moc"
+#include "test_settings_files.moc"

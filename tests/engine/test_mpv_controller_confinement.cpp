@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace chimebox::engine;
 using namespace chimebox::playback;
 using namespace playertest;
 
@@ -163,4 +164,4 @@ private Q_SLOTS:
 };
 
 CHIMEBOX_TEST_MAIN(TestMpvConfinement)
-#include "test_mpv_confinement.moc"
+#include "test_mpv_controller_confinement.moc"
