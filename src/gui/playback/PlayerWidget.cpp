@@ -41,6 +41,8 @@ QToolButton *makeButton(QWidget *parent, const char *objectName, const QString &
     auto *button = new QToolButton(parent);
     button->setObjectName(QLatin1String(objectName));
     button->setToolTip(toolTip);
+    // An icon alone gives a screen reader nothing to say.
+    button->setAccessibleName(toolTip);
     button->setAutoRaise(true);
     button->setFixedSize(22, 20);
     button->setIconSize(QSize(14, 14));
@@ -62,12 +64,14 @@ PlayerWidget::PlayerWidget(Transport &player, QWidget *parent)
     mute_->setCheckable(true);
     position_->setObjectName(QStringLiteral("positionSlider"));
     position_->setRange(0, 0);
+    position_->setAccessibleName(QStringLiteral("再生位置"));
     time_->setObjectName(QStringLiteral("timeLabel"));
     name_->setObjectName(QStringLiteral("nameLabel"));
     volume_->setObjectName(QStringLiteral("volumeSlider"));
     volume_->setRange(0, 100);
     volume_->setFixedWidth(90);
     volume_->setToolTip(QStringLiteral("音量"));
+    volume_->setAccessibleName(volume_->toolTip());
 
     auto *transport = new QHBoxLayout;
     transport->setSpacing(2);
@@ -124,6 +128,7 @@ void PlayerWidget::showState()
     playPause_->setIcon(
         style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
     playPause_->setToolTip(playing ? QStringLiteral("一時停止") : QStringLiteral("再生"));
+    playPause_->setAccessibleName(playPause_->toolTip());
     playPause_->setEnabled(playing || state == Paused || !player_.currentName().isEmpty());
     stop_->setEnabled(state == Playing || state == Paused || state == Transitioning);
     position_->setEnabled(playing || state == Paused);
@@ -158,6 +163,8 @@ void PlayerWidget::showName()
 {
     const QString name = player_.currentName();
     name_->setToolTip(name);
+    // Spoken whole, though shown shortened.
+    name_->setAccessibleName(name);
     name_->setText(name_->fontMetrics().elidedText(name, Qt::ElideMiddle, name_->width()));
     showState();
 }

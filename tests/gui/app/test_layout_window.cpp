@@ -1,10 +1,33 @@
 #include "support/FormHarness.h"
 #include "support/TestMain.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QTest>
 
-// Where each control sits, what it says, and the order the Tab key visits them.
+namespace {
+
+// What a screen reader says control is: the name of a label linked to it, else
+// its own name, unless that is only its text (a combo box's on Linux): then
+// its description.
+QString spokenName(QWidget *control)
+{
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+    if (!accessible)
+        return {};
+    const auto labels = accessible->relations(QAccessible::Labelled);
+    if (!labels.isEmpty())
+        return labels.first().first->text(QAccessible::Name);
+    const QString name = accessible->text(QAccessible::Name);
+    if (accessible->role() == QAccessible::ComboBox && name == accessible->text(QAccessible::Value))
+        return accessible->text(QAccessible::Description);
+    return name;
+}
+
+} // namespace
+
+// Where each control sits, what it says, what a screen reader calls it, and the
+// order the Tab key visits them.
 class TestLayoutWindow : public QObject
 {
     Q_OBJECT
@@ -15,32 +38,39 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("tooltip");
+        QTest::addColumn<QString>("spoken");
         QTest::addColumn<QRect>("twips");
-        const auto row = [](const char *name, const char *caption, const char *tooltip, int left,
-                            int top, int width, int height) {
+        const auto row = [](const char *name, const char *caption, const char *tooltip,
+                            const char *spoken, int left, int top, int width, int height) {
             QTest::newRow(name) << QString::fromLatin1(name) << QString::fromUtf8(caption)
-                                << QString::fromUtf8(tooltip) << QRect(left, top, width, height);
+                                << QString::fromUtf8(tooltip) << QString::fromUtf8(spoken)
+                                << QRect(left, top, width, height);
         };
-        row("wmp1", "", "", 30, 9450, 6375, 675);
-        row("Drive1", "", "", 30, 60, 6375, 300);
-        row("Dir1", "", "", 30, 390, 6375, 2610);
-        row("File1", "", "", 30, 3030, 6375, 6390);
-        row("Command1", "■", "停止します", 6480, 2370, 675, 645);
-        row("Command2", "＞", "お気に入りを追加します", 6540, 420, 555, 525);
-        row("Command4", "）（", "ウィンドウを小さくします", 7230, 4170, 525, 465);
-        row("List1", "", "", 7230, 60, 6075, 4020);
-        row("Command3", "DEL", "選択したお気に入りを削除します", 10800, 4170, 915, 465);
-        row("Command5", "open", "フォルダを開きます", 6480, 5130, 675, 645);
-        row("Check1", "停止タイマを有効にする", "", 7620, 5100, 2895, 285);
-        row("Combo1", "", "", 7620, 5430, 945, 300);
-        row("Label1_0", "時", "", 8580, 5520, 675, 375);
-        row("Check2", "再生タイマーを有効にする", "", 7620, 6090, 2925, 285);
-        row("Combo2", "", "", 8910, 5430, 945, 300);
-        row("Label1_1", "時", "", 8580, 6510, 375, 375);
-        row("Combo3", "", "", 7620, 6450, 945, 300);
-        row("Label1_2", "分", "", 9870, 6510, 375, 375);
-        row("Combo4", "", "", 8910, 6450, 945, 300);
-        row("Label1_3", "分", "", 9870, 5520, 375, 375);
+        row("wmp1", "", "", "プレーヤー", 30, 9450, 6375, 675);
+        row("Drive1", "", "", "ドライブ", 30, 60, 6375, 300);
+        row("Dir1", "", "", "フォルダ", 30, 390, 6375, 2610);
+        row("File1", "", "", "ファイル", 30, 3030, 6375, 6390);
+        row("Command1", "■", "停止します", "停止", 6480, 2370, 675, 645);
+        row("Command2", "＞", "お気に入りを追加します", "広げる、お気に入りに追加", 6540, 420, 555,
+            525);
+        row("Command4", "）（", "ウィンドウを小さくします", "ウィンドウを小さくする", 7230, 4170,
+            525, 465);
+        row("List1", "", "", "お気に入り", 7230, 60, 6075, 4020);
+        row("Command3", "DEL", "選択したお気に入りを削除します", "お気に入りを削除", 10800, 4170,
+            915, 465);
+        row("Command5", "open", "フォルダを開きます", "フォルダを開く", 6480, 5130, 675, 645);
+        row("Check1", "停止タイマを有効にする", "", "停止タイマを有効にする", 7620, 5100, 2895,
+            285);
+        row("Combo1", "", "", "停止する時", 7620, 5430, 945, 300);
+        row("Label1_0", "時", "", "停止する時", 8580, 5520, 675, 375);
+        row("Check2", "再生タイマーを有効にする", "", "再生タイマーを有効にする", 7620, 6090, 2925,
+            285);
+        row("Combo2", "", "", "停止する分", 8910, 5430, 945, 300);
+        row("Label1_1", "時", "", "再生する時", 8580, 6510, 375, 375);
+        row("Combo3", "", "", "再生する時", 7620, 6450, 945, 300);
+        row("Label1_2", "分", "", "再生する分", 9870, 6510, 375, 375);
+        row("Combo4", "", "", "再生する分", 8910, 6450, 945, 300);
+        row("Label1_3", "分", "", "停止する分", 9870, 5520, 375, 375);
     }
 
     void everyControlSitsAtItsPlace()
@@ -48,6 +78,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(QString, caption);
         QFETCH(QString, tooltip);
+        QFETCH(QString, spoken);
         QFETCH(QRect, twips);
         FormHarness h;
         QVERIFY(h.loadAndShow());
@@ -60,6 +91,9 @@ private Q_SLOTS:
         const QRect px = control->geometry();
         QCOMPARE(QRect(px.x() * 15, px.y() * 15, px.width() * 15, px.height() * 15), twips);
         QCOMPARE(control->toolTip(), tooltip);
+        QCOMPARE(spokenName(control), spoken);
+        if (auto *picker = qobject_cast<QComboBox *>(control); picker && picker->lineEdit())
+            QCOMPARE(spokenName(picker->lineEdit()), spoken);
         if (auto *button = qobject_cast<QAbstractButton *>(control))
             QCOMPARE(button->text(), caption);
         else if (auto *label = qobject_cast<QLabel *>(control))

@@ -2,6 +2,7 @@
 #include "gui/playback/PlayerWidget.h"
 #include "support/TestMain.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QSlider>
 #include <QTest>
@@ -78,6 +79,14 @@ private Q_SLOTS:
         auto *playPause = bar.findChild<QToolButton *>(QStringLiteral("playPauseButton"));
         auto *stop = bar.findChild<QToolButton *>(QStringLiteral("stopButton"));
         auto *name = bar.findChild<QLabel *>(QStringLiteral("nameLabel"));
+        // Every control of the bar has a name a screen reader can say.
+        for (QWidget *control : bar.findChildren<QWidget *>()) {
+            if (qobject_cast<QAbstractButton *>(control) || qobject_cast<QSlider *>(control))
+                QVERIFY2(!QAccessible::queryAccessibleInterface(control)
+                              ->text(QAccessible::Name)
+                              .isEmpty(),
+                         qPrintable(control->objectName()));
+        }
         // Nothing to play yet: the transport buttons are off.
         QVERIFY(!playPause->isEnabled());
         QVERIFY(!stop->isEnabled());
@@ -88,6 +97,7 @@ private Q_SLOTS:
         QVERIFY(stop->isEnabled());
         player.announce(Playing);
         QCOMPARE(playPause->toolTip(), QStringLiteral("一時停止"));
+        QCOMPARE(playPause->accessibleName(), QStringLiteral("一時停止"));
         QTest::mouseClick(playPause, Qt::LeftButton);
         player.announce(Paused);
         QCOMPARE(playPause->toolTip(), QStringLiteral("再生"));
