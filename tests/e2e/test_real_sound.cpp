@@ -122,6 +122,20 @@ struct RealWindow
             return nullptr;
         return form.findChild<browse::FileList *>(QStringLiteral("File1"));
     }
+
+    // What the window and the player went through, for failure messages.
+    std::function<QString()> story(const PlayerLog &log, const MonitorRecorder &recorder)
+    {
+        return [this, &log, &recorder] {
+            const auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
+            return QStringLiteral(" playState:%1 at %2ms; autoPlayState %3, ListIndex %4; %5")
+                .arg(log.states)
+                .arg(recorder.elapsedMs())
+                .arg(int(form.session().autoPlayState()))
+                .arg(File1 ? File1->listIndex() : -1)
+                .arg(messages.failures.join(u' '));
+        };
+    }
 };
 
 } // namespace
@@ -200,14 +214,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QCOMPARE(File1->item(1), high);
     const QString folder = File1->path();
     PlayerLog log(player, recorder);
-    story = [&] {
-        return QStringLiteral(" playState:%1 at %2ms; autoPlayState %3, ListIndex %4; %5")
-            .arg(log.states)
-            .arg(recorder.elapsedMs())
-            .arg(int(form.session().autoPlayState()))
-            .arg(File1->listIndex())
-            .arg(messages.failures.join(u' '));
-    };
+    story = rig.story(log, recorder);
 
     // A click on the first file; the next tick of the real one-second timer plays it.
     QTest::mouseClick(File1->viewport(), Qt::LeftButton, {},
@@ -301,14 +308,7 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
     QCOMPARE(int(form.session().autoPlayState()), 4);
     const QString folder = File1->path();
     PlayerLog log(player, recorder);
-    story = [&] {
-        return QStringLiteral(" playState:%1 at %2ms; autoPlayState %3, ListIndex %4; %5")
-            .arg(log.states)
-            .arg(recorder.elapsedMs())
-            .arg(int(form.session().autoPlayState()))
-            .arg(File1->listIndex())
-            .arg(messages.failures.join(u' '));
-    };
+    story = rig.story(log, recorder);
 
     // The alarm's file, then the chime in its place.
     QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 2; }, 3000), qPrintable(story()));
@@ -380,13 +380,7 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
     auto *File1 = rig.show();
     QVERIFY(File1);
     PlayerLog log(player, recorder);
-    story = [&] {
-        return QStringLiteral(" playState:%1; autoPlayState %2, ListIndex %3; %4")
-            .arg(log.states)
-            .arg(int(form.session().autoPlayState()))
-            .arg(File1->listIndex())
-            .arg(messages.failures.join(u' '));
-    };
+    story = rig.story(log, recorder);
 
     File1->setListIndex(0);
     form.File1_MouseUp();
@@ -450,13 +444,7 @@ void TestRealSound::anAlarmWaitsForASoundServerThatIsLate()
     QVERIFY(File1);
     QCOMPARE(File1->listIndex(), -1);
     PlayerLog log(player, recorder);
-    story = [&] {
-        return QStringLiteral(" playState:%1; autoPlayState %2, ListIndex %3; %4")
-            .arg(log.states)
-            .arg(int(form.session().autoPlayState()))
-            .arg(File1->listIndex())
-            .arg(messages.failures.join(u' '));
-    };
+    story = rig.story(log, recorder);
 
     QVERIFY2(QTest::qWaitFor([&] { return !messages.failures.isEmpty(); }, 5000),
              qPrintable(story()));
