@@ -1,10 +1,10 @@
 # Tests follow the code. Each unit below the window, src/<lib>/<dir>/<Unit>.cpp
-# for base, core, engine and desktop, is tested in tests/<lib>/<dir>/test_<unit>.cpp, its
-# name in lower case with '_' between the words (PlaybackSession:
-# test_playback_session.cpp); a unit whose tests are long may add
-# test_<unit>_<aspect>.cpp. Every test file there belongs to a unit of its
-# folder, so a unit that moves takes its tests along. The window's tests
-# (tests/gui) check its wiring and are not held to this.
+# for base, core, engine and desktop, is tested in
+# tests/<lib>/<dir>/test_<unit>.cpp, its name in lower case with '_' between
+# the words (PlaybackSession: test_playback_session.cpp); a unit whose tests
+# are long may add test_<unit>_<aspect>.cpp. Every test file there belongs to
+# a unit of its folder, so a unit that moves takes its tests along. The
+# window's tests (tests/gui) check its wiring and are not held to this.
 # Run with -DROOT=<source folder>.
 cmake_minimum_required(VERSION 3.25)
 
@@ -25,7 +25,8 @@ endforeach()
 
 set(found "")
 file(GLOB_RECURSE units RELATIVE ${ROOT}/src
-  ${ROOT}/src/base/*.cpp ${ROOT}/src/core/*.cpp ${ROOT}/src/engine/*.cpp ${ROOT}/src/desktop/*.cpp)
+  ${ROOT}/src/base/*.cpp ${ROOT}/src/core/*.cpp ${ROOT}/src/engine/*.cpp
+  ${ROOT}/src/desktop/*.cpp)
 set(known "")
 foreach(unit IN LISTS units)
   get_filename_component(dir ${unit} DIRECTORY)
