@@ -4,9 +4,12 @@
 #include "support/BusClient.h"
 #include "support/FormHarness.h"
 #include "support/PrivateBus.h"
+#include "support/ProgramRig.h"
+#include "support/SendSignal.h"
 #include "support/TestMain.h"
 
 #include <QTest>
+#include <csignal>
 
 using chimebox::browse::FileList;
 using chimebox::playback::PlayState;
@@ -157,9 +160,12 @@ private Q_SLOTS:
     // window runs and rings as ever.
     void withoutABusOrAServerNothingFails()
     {
-        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/chimebox-test-bus");
         chimebox::app::DesktopLink offBus(*h->form, h->player);
-        offBus.joinSessionBus();
+        QCOMPARE(offBus.join(QDBusConnection::connectToBus(
+                     QStringLiteral("unix:path=/nonexistent/chimebox-test-bus"),
+                     QStringLiteral("nowhere"))),
+                 QString());
+        QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
         QVERIFY(join());
         h->putSetting("player.ini", "\r\n");
         h->putSetting("playtime.ini", "0730\r\n");
@@ -171,6 +177,27 @@ private Q_SLOTS:
         QCOMPARE(h->autoPlayState(), 4);
         QVERIFY(h->messages.failures.isEmpty());
         QVERIFY(h->messages.messages.isEmpty());
+    }
+
+    // The real program without a session bus: the bus is tried once the
+    // window is up, and that it is missing is not worth a word.
+    void theProgramWithoutABusSaysNothing()
+    {
+        ProgramRig rig;
+        QTemporaryDir runtime;
+        QProcessEnvironment environment = ProgramRig::offscreen();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=/nonexistent/chimebox-test-bus"));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        rig.markStartUp();
+        const auto process = rig.start(environment);
+        QVERIFY(rig.waitForStartUp());
+        QTest::qWait(1500);
+        QCOMPARE(process->state(), QProcess::Running);
+        QVERIFY(testprocess::sendSignal(*process, SIGTERM));
+        QVERIFY(process->waitForFinished(10000));
+        QCOMPARE(process->exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(process->readAllStandardError()), QString());
     }
 };
 
