@@ -1,6 +1,7 @@
 # src/ is the one include root, so an include names the library it comes
 # from ("core/playback/PlaybackSession.h"), and each part may include only
-# what it stands on: base <- core <- engine and gui, main.cpp all of them.
+# what it stands on: base <- core <- engine and desktop, desktop <- gui,
+# main.cpp all of them.
 # Tests may also include their helpers (support/, fakes/) and their own
 # generated .moc file.
 # Run with -DROOT=<source folder>.
@@ -9,12 +10,14 @@ set(layers
   "src/base:base"
   "src/core:base core"
   "src/engine:base core engine"
-  "src/gui:base core gui"
-  "src/main.cpp:base core engine gui"
+  "src/desktop:base core desktop"
+  "src/gui:base core desktop gui"
+  "src/main.cpp:base core engine desktop gui"
   "tests/base:base support fakes"
   "tests/core:base core support fakes"
   "tests/engine:base core engine support fakes"
-  "tests:base core engine gui support fakes")
+  "tests/desktop:base core desktop support fakes"
+  "tests:base core engine desktop gui support fakes")
 
 file(GLOB_RECURSE files RELATIVE ${ROOT}
   ${ROOT}/src/*.h ${ROOT}/src/*.h.in ${ROOT}/src/*.cpp ${ROOT}/tests/*.h ${ROOT}/tests/*.cpp)

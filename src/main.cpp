@@ -7,6 +7,7 @@
 #include "core/settings/SettingsLocation.h"
 #include "engine/EnginePlayer.h"
 #include "engine/MpvController.h"
+#include "gui/app/DesktopLink.h"
 #include "gui/app/DisplayPlatform.h"
 #include "gui/app/Form1.h"
 #include "gui/app/NoDisplay.h"
@@ -16,6 +17,7 @@
 #include "gui/playback/PlayerWidget.h"
 
 #include <QApplication>
+#include <QTimer>
 
 using namespace chimebox;
 
@@ -68,7 +70,10 @@ int main(int argc, char *argv[])
     form.Form_Load();
     // From here on the window holds settings that an exit must not lose.
     app::SaveOnExit saveOnExit(form, messages);
+    app::DesktopLink desktop(form, player);
     form.show();
+    // Once the window is up: the bus adds nothing to the start.
+    QTimer::singleShot(0, &desktop, &app::DesktopLink::joinSessionBus);
 
     return application.exec();
 }

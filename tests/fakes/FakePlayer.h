@@ -1,19 +1,22 @@
 #pragma once
 
-#include "core/playback/MediaPlayer.h"
+#include "core/playback/Transport.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
+#include <utility>
 
 // A player that plays nothing: it records what it is asked, reports the
 // playState it is given, and raises its signals when a test says so.
-class FakePlayer : public chimebox::playback::MediaPlayer
+class FakePlayer : public chimebox::playback::Transport
 {
 public:
     using PlayState = chimebox::playback::PlayState;
 
-    // Every call in order: "url:<text>", "stop", "chime".
+    // Every call in order: "url:<text>", "stop", "chime", and from the
+    // transport bar "play", "pause", "togglePause", "seek:<seconds>".
     QStringList calls;
     QStringList urls;
     int stopCount = 0;
@@ -27,6 +30,7 @@ public:
         url_ = url;
         urls.append(url);
         calls.append(QStringLiteral("url:") + url);
+        Q_EMIT currentNameChanged(currentName());
         if (startsPlaying)
             setPlayState(PlayState::Playing);
     }
@@ -57,6 +61,36 @@ public:
             setPlayState(PlayState::Playing);
     }
 
+    void play() override { calls.append(QStringLiteral("play")); }
+    void pause() override { calls.append(QStringLiteral("pause")); }
+    void togglePause() override { calls.append(QStringLiteral("togglePause")); }
+    void seek(double seconds) override { calls.append(QStringLiteral("seek:%1").arg(seconds)); }
+    // Volume and mute are taken and announced as the real player does.
+    void setVolume(int volume) override
+    {
+        volume = std::clamp(volume, 0, 100);
+        if (std::exchange(volume_, volume) != volume)
+            Q_EMIT volumeChanged(volume);
+    }
+    void setMute(bool muted) override
+    {
+        if (std::exchange(muted_, muted) != muted)
+            Q_EMIT muteChanged(muted);
+    }
+    double position() const override { return position_; }
+    double duration() const override { return duration_; }
+    int volume() const override { return volume_; }
+    bool isMuted() const override { return muted_; }
+    // The file's name, as the real player shows it once given a URL.
+    QString currentName() const override { return url_.section(u'/', -1); }
+
+    void setTimes(double position, double duration)
+    {
+        position_ = position;
+        duration_ = duration;
+        Q_EMIT durationChanged(duration);
+    }
+
     // Sets the state without reading it back and announces the change.
     void setPlayState(int state)
     {
@@ -84,5 +118,9 @@ public:
 private:
     QString url_;
     int state_ = PlayState::Undefined;
+    double position_ = 0;
+    double duration_ = 0;
+    int volume_ = 50;
+    bool muted_ = false;
     mutable QList<int> script_;
 };

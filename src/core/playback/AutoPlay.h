@@ -14,4 +14,11 @@ enum class AutoPlay : qint16 {
     Stopped = 4,       // continuous play cancelled
 };
 
+// A file is about to play: requested, or continuous play moving on to the next.
+inline bool playPending(AutoPlay state)
+{
+    return state == AutoPlay::Requested || state == AutoPlay::Ended ||
+           state == AutoPlay::Transitioning;
+}
+
 } // namespace chimebox::playback

@@ -1,6 +1,7 @@
 #include "core/playback/PlaybackSession.h"
 
 #include "base/Failure.h"
+#include "core/playback/AlarmNotice.h"
 #include "core/playback/ContinuousPlay.h"
 
 #include <exception>
@@ -23,6 +24,7 @@ void PlaybackSession::stop()
     retryingAlarm_ = false;
     player_.stop();
     failures_.stopped();
+    Q_EMIT stopped();
 }
 
 void PlaybackSession::requestPlay()
@@ -140,7 +142,9 @@ void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
         return;
     const settings::StoredTime time = folder_.readTime(SettingsFile::PlayTime);
     if (newDay && scheduler::isNow(time, clock_)) {
-        fire(result, AlarmOutcome::OnTime, clock_.dateText(), index, now);
+        // A time that matched names the clock's minute.
+        const QTime minute(now.time().hour(), now.time().minute());
+        fire(result, AlarmOutcome::OnTime, clock_.dateText(), minute, index, now);
         return;
     }
     if (!skipped)
@@ -160,27 +164,27 @@ void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
         return;
     result.minutesLate = passed->minutesLate;
     if (passed->minutesLate <= scheduler::kCatchUpMinutes) {
-        fire(result, AlarmOutcome::CaughtUp, date, index, now);
+        fire(result, AlarmOutcome::CaughtUp, date, *minute, index, now);
         return;
     }
     // Too late to wake anyone: said once, and the day's alarm is spent.
     lastAlarmDate_.fired(date);
     result.alarm = AlarmOutcome::Missed;
-    Q_EMIT failureReported(
-        QStringLiteral(
-            "%1 のアラームは鳴りませんでした。スリープなどで止まっている間に %2 分過ぎていました。")
-            .arg(minute->toString(QStringLiteral("HH:mm")))
-            .arg(passed->minutesLate));
+    result.alarmTime = *minute;
+    const AlarmNotice notice = *alarmNotice(result);
+    Q_EMIT failureReported(notice.summary + u'。' + notice.body);
 }
 
-void PlaybackSession::fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index,
-                           const QDateTime &now)
+void PlaybackSession::fire(TickResult &result, AlarmOutcome outcome, const QString &date,
+                           QTime minute, int index, const QDateTime &now)
 {
     lastAlarmDate_.fired(date);
     state_ = AutoPlay::Requested;
     playbackFailureShown_ = false;
     alarmFiredAt_ = now;
+    alarmTime_ = minute;
     result.alarm = outcome;
+    result.alarmTime = minute;
     // Nothing selected, as after a start or a change of folder: the folder's
     // first file, from which continuous play goes on.
     if (index < 0 && files_.listCount() > 0)
@@ -199,6 +203,7 @@ void PlaybackSession::pendingPlay(TickResult &result, const QDateTime &now)
         state_ = AutoPlay::Stopped;
         failures_.stopped();
         result.alarm = AlarmOutcome::CouldNotSound;
+        result.alarmTime = alarmTime_;
         return;
     }
     const bool byAlarm = retry || result.alarmFired();
@@ -213,8 +218,11 @@ void PlaybackSession::pendingPlay(TickResult &result, const QDateTime &now)
         }
         return;
     }
-    player_.setURL(folder + u'/' + files_.item(index));
+    const QString name = files_.item(index);
+    player_.setURL(folder + u'/' + name);
     result.urlSet = true;
+    if (byAlarm)
+        result.fileName = name;
     failures_.started(byAlarm);
 }
 

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QTime>
 
 namespace chimebox::playback {
 
@@ -29,6 +30,8 @@ struct TickResult
     bool stopPressed = false; // the stop timer stopped playback
     AlarmOutcome alarm = AlarmOutcome::None;
     int minutesLate = 0;          // for CaughtUp and Missed
+    QTime alarmTime;              // the play timer's minute, whatever the outcome
+    QString fileName;             // the file the alarm started; empty for the chime
     bool requestConsumed = false; // a pending request was taken
     bool urlSet = false;          // the player was given a file
 
@@ -78,13 +81,16 @@ public:
 Q_SIGNALS:
     // A failure for the user to read; nothing waits for an answer.
     void failureReported(const QString &text);
+    // Continuous play was ended: the stop button, the stop timer or a change
+    // of folder. Not raised between the files of continuous play.
+    void stopped();
 
 private:
     TickResult runTick();
     bool stopTimerDue() const;
     void playTimer(TickResult &result, const QDateTime &now);
-    void fire(TickResult &result, AlarmOutcome outcome, const QString &date, int index,
-              const QDateTime &now);
+    void fire(TickResult &result, AlarmOutcome outcome, const QString &date, QTime minute,
+              int index, const QDateTime &now);
     void pendingPlay(TickResult &result, const QDateTime &now);
     void reportTickFailure(const QString &text);
 
@@ -102,6 +108,7 @@ private:
     // When the alarm last fired, and whether the pending request tries it
     // again because no audio output was there.
     QDateTime alarmFiredAt_;
+    QTime alarmTime_;
     bool retryingAlarm_ = false;
     // Each kind of failure is reported once until things go right again: a
     // tick that fails every second until a tick succeeds, a folder that

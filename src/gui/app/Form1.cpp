@@ -328,7 +328,9 @@ void Form1::Combo4_Click()
 
 void Form1::Timer1_Timer()
 {
-    session_->tick();
+    const playback::TickResult result = session_->tick();
+    if (result.alarm != playback::AlarmOutcome::None)
+        Q_EMIT alarmTicked(result);
 }
 
 // Favourites and window width.

@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "core/app/ExitSave.h"
 #include "core/favourites/Favourites.h"
+#include "core/playback/PlaybackSession.h"
 #include "core/settings/SettingsFiles.h"
 #include "gui/app/FormControls.h"
 #include "gui/app/WindowPlacement.h"
@@ -18,10 +19,6 @@ class QMimeData;
 namespace chimebox::browse {
 class FileManagerLauncher;
 }
-namespace chimebox::playback {
-class MediaPlayer;
-class PlaybackSession;
-} // namespace chimebox::playback
 namespace chimebox::scheduler {
 class Clock;
 class TimerSettings;
@@ -97,6 +94,10 @@ public Q_SLOTS:
     void List1_Click();
     // The player could not play its file.
     void wmp1_PlaybackFailed(const QString &reason, bool outputFailed);
+
+Q_SIGNALS:
+    // The play timer did something at this tick: rang, or could not.
+    void alarmTicked(const playback::TickResult &result);
 
 protected:
     void closeEvent(QCloseEvent *event) override;

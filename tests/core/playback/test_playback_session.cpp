@@ -1,10 +1,12 @@
 #include "support/SessionRig.h"
 #include "support/TestMain.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <memory>
 
 using chimebox::playback::AutoPlay;
+using chimebox::playback::PlaybackSession;
 using chimebox::playback::PlayState;
 
 // The session's own operations: the stop rule, a click's request, the
@@ -50,7 +52,9 @@ private Q_SLOTS:
         r.reach(AutoPlay(from));
         // The player's report of "stopped" arrives inside stop(): right after
         // the end of a file it would otherwise move on to the next one.
+        QSignalSpy stopped(&r.session, &PlaybackSession::stopped);
         r.session.stop();
+        QCOMPARE(stopped.size(), 1);
         QCOMPARE(r.player.calls, QStringList{"stop"});
         QCOMPARE(r.state(), AutoPlay::Stopped);
         QCOMPARE(r.files.selected(), 0);
@@ -73,11 +77,14 @@ private Q_SLOTS:
     {
         SessionRig &r = *rig;
         r.files.setListIndex(2);
+        QSignalSpy stopped(&r.session, &PlaybackSession::stopped);
         r.player.finishFile();
         QCOMPARE(r.state(), AutoPlay::Requested);
         QCOMPARE(r.files.selected(), 0);
         r.run();
         QCOMPARE(r.player.urls, QStringList{"/music/a.mp3"});
+        // Continuous play goes on: nothing stopped it.
+        QCOMPARE(stopped.size(), 0);
     }
 
     void unplayableFilesAreSkippedForOnePass()
@@ -203,8 +210,11 @@ private Q_SLOTS:
             if (s == stopAt)
                 r.session.stop();
             const auto result = r.run();
-            if (result.alarm != chimebox::playback::AlarmOutcome::None)
+            if (result.alarm != chimebox::playback::AlarmOutcome::None) {
                 outcomes.append(result.alarm);
+                // Minutes later, still the alarm's own minute.
+                QCOMPARE(result.alarmTime, QTime(7, 30));
+            }
             if (!result.urlSet)
                 continue;
             if (backAfter < 0 || s < backAfter)

@@ -363,7 +363,11 @@ private Q_SLOTS:
             return;
         QCOMPARE(int(fired.first().alarm), outcome);
         QCOMPARE(fired.first().minutesLate, minutesLate);
+        // What a notice names: the alarm's minute, and the file it started.
+        QCOMPARE(fired.first().alarmTime,
+                 QTime::fromString(QString::fromLatin1(stored.left(4)), QStringLiteral("HHmm")));
         const bool rang = fired.first().alarmFired();
+        QCOMPARE(fired.first().fileName, rang ? QStringLiteral("b.mp3") : QString());
         QCOMPARE(r.player.urls, rang ? QStringList{"/music/b.mp3"} : QStringList());
         // Missing it is said once, with the minute and how late it was.
         QCOMPARE(r.reported.size(), rang ? 0 : 1);
