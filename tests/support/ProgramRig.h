@@ -42,9 +42,19 @@ struct ProgramRig
         return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
     }
 
-    static QProcessEnvironment offscreen()
+    // This process's environment, but a program started with it stays off the
+    // session bus of whoever runs the tests; a test that wants a bus gives its own.
+    static QProcessEnvironment withoutSessionBus()
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                           QStringLiteral("unix:path=/nonexistent/chimebox-tests"));
+        return environment;
+    }
+
+    static QProcessEnvironment offscreen()
+    {
+        QProcessEnvironment environment = withoutSessionBus();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         return environment;
     }
@@ -111,7 +121,7 @@ struct XServer
 
     QProcessEnvironment environment() const
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QProcessEnvironment environment = ProgramRig::withoutSessionBus();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
