@@ -45,6 +45,18 @@ class TestDesktopLink : public QObject
         return name == QStringLiteral("org.mpris.MediaPlayer2.chimebox");
     }
 
+    // The window on the bus with server beside it, the play timer armed for
+    // 07:30 and the clock in that minute: the next tick rings.
+    bool atTheAlarmMinute(FakeNotificationServer &server)
+    {
+        if (!server.attach(bus->connect(QStringLiteral("server"))) || !join())
+            return false;
+        h->putSetting("player.ini", "\r\n");
+        h->putSetting("playtime.ini", "0730\r\n");
+        h->clock.set(QTime(7, 30, 5));
+        return true;
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -112,11 +124,7 @@ private Q_SLOTS:
     void theAlarmIsNotifiedAndItsActionStopsIt()
     {
         FakeNotificationServer server;
-        QVERIFY(server.attach(bus->connect(QStringLiteral("server"))));
-        QVERIFY(join());
-        h->putSetting("player.ini", "\r\n");
-        h->putSetting("playtime.ini", "0730\r\n");
-        h->clock.set(QTime(7, 30, 5));
+        QVERIFY(atTheAlarmMinute(server));
         files()->setListIndex(1);
         tick();
         QCOMPARE(h->player.urls, QStringList{folder + QStringLiteral("/b.mp3")});
@@ -144,11 +152,7 @@ private Q_SLOTS:
     void theStopButtonWithdrawsTheNotice()
     {
         FakeNotificationServer server;
-        QVERIFY(server.attach(bus->connect(QStringLiteral("server"))));
-        QVERIFY(join());
-        h->putSetting("player.ini", "\r\n");
-        h->putSetting("playtime.ini", "0730\r\n");
-        h->clock.set(QTime(7, 30, 5));
+        QVERIFY(atTheAlarmMinute(server));
         tick();
         QVERIFY(QTest::qWaitFor([&] { return server.notices.size() == 1; }, 5000));
         QTest::qWait(50);
