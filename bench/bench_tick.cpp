@@ -2,7 +2,6 @@
 // time matching the clock, so every presence test and both reads happen.
 #include "core/playback/PlaybackSession.h"
 #include "fakes/FakeClock.h"
-#include "fakes/FakeFileList.h"
 #include "fakes/FakePlayer.h"
 
 #include <QFile>
@@ -34,8 +33,9 @@ void fullTick(benchmark::State &state)
     FakeClock clock(QDate(2024, 3, 1), QTime(12, 0));
     FakePlayer player;
     player.putPlayState(FakePlayer::PlayState::Stopped);
-    FakeFileList files(QStringLiteral("/music"), {"a.mp3", "b.mp3"}, 0);
-    chimebox::playback::PlaybackSession session(player, files, clock, folder);
+    chimebox::playback::PlaybackSession session(player, clock, folder);
+    session.showFolder(QStringLiteral("/music"), {"a.mp3", "b.mp3"});
+    session.select(0);
 
     for (auto _ : state) {
         const auto result = session.tick();

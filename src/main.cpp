@@ -2,6 +2,7 @@
 #include "core/app/SingleInstance.h"
 #include "core/app/StandardError.h"
 #include "core/browse/FileManager.h"
+#include "core/playback/PlaybackSession.h"
 #include "core/scheduler/Clock.h"
 #include "core/settings/Leftovers.h"
 #include "core/settings/SettingsLocation.h"
@@ -55,14 +56,12 @@ int main(int argc, char *argv[])
     scheduler::SystemClock clock;
     app::StandardErrorFallback messages(boxes);
     browse::DesktopFileManager fileManager;
+    // What plays and why: the window, the player bar and the desktop each
+    // show it and send it what the user asks for.
+    playback::PlaybackSession session(player, clock, settings::SettingsFolder(settingsFolder));
 
-    app::Form1 form({player,
-                     new playback::PlayerWidget(player),
-                     clock,
-                     messages,
-                     fileManager,
-                     settingsFolder,
-                     {}});
+    app::Form1 form(
+        {session, new playback::PlayerWidget(session), messages, fileManager, settingsFolder, {}});
     boxes.setParentWindow(&form);
     // Before start-up: a signal that comes while it runs waits for the event
     // loop, and then saves what start-up restored.
@@ -70,7 +69,7 @@ int main(int argc, char *argv[])
     form.Form_Load();
     // From here on the window holds settings that an exit must not lose.
     app::SaveOnExit saveOnExit(form, messages);
-    app::DesktopLink desktop(form, player);
+    app::DesktopLink desktop(form, session);
     form.show();
     // Once the window is up: the bus adds nothing to the start.
     QTimer::singleShot(0, &desktop, &app::DesktopLink::joinSessionBus);

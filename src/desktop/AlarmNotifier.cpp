@@ -15,6 +15,7 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kStopAction = QStringLiteral("stop");
+const QString kSnoozeAction = QStringLiteral("snooze");
 
 QDBusMessage call(const QString &method)
 {
@@ -71,7 +72,10 @@ void AlarmNotifier::send()
     closeOnAnswer_ = false;
     const QString id = version::applicationId();
     const QStringList actions =
-        notice.ringing ? QStringList{kStopAction, QStringLiteral("停止")} : QStringList();
+        notice.ringing
+            ? QStringList{kStopAction, QStringLiteral("停止"), kSnoozeAction,
+                          QStringLiteral("スヌーズ（%1 分）").arg(playback::kSnoozeMinutes)}
+            : QStringList();
     const QVariantMap hints{
         {QStringLiteral("desktop-entry"), id},
         {QStringLiteral("urgency"),
@@ -121,8 +125,12 @@ void AlarmNotifier::close()
 
 void AlarmNotifier::actionInvoked(uint id, const QString &key)
 {
-    if (id != 0 && id == id_ && key == kStopAction)
+    if (id == 0 || id != id_)
+        return;
+    if (key == kStopAction)
         Q_EMIT stopRequested();
+    else if (key == kSnoozeAction)
+        Q_EMIT snoozeRequested();
 }
 
 void AlarmNotifier::notificationClosed(uint id, uint)

@@ -27,6 +27,8 @@ public:
 Q_SIGNALS:
     // The ringing notice's "停止" was chosen.
     void stopRequested();
+    // ... or its snooze.
+    void snoozeRequested();
 
 private Q_SLOTS:
     void actionInvoked(uint id, const QString &key);

@@ -15,11 +15,10 @@ const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 
 } // namespace
 
-Mpris::Mpris(playback::Transport &player, std::function<bool()> playPending, QObject *parent)
-    : QObject(parent)
+Mpris::Mpris(playback::PlaybackSession &session, QObject *parent) : QObject(parent)
 {
     new MprisRoot(*this);
-    new MprisPlayer(*this, player, std::move(playPending));
+    new MprisPlayer(*this, session);
 }
 
 QString Mpris::attach(QDBusConnection bus)

@@ -4,26 +4,24 @@
 #include <QObject>
 #include <QString>
 #include <QVariantMap>
-#include <functional>
 #include <optional>
 
 namespace chimebox::playback {
-class Transport;
+class PlaybackSession;
 }
 
 namespace chimebox::desktop {
 
 // The player on the session bus, where the desktop's sound menu, lock screen
-// and media keys find it (MPRIS 2). It knows the player, not the window: what
-// only the window can do, it asks for through its signals.
+// and media keys find it (MPRIS 2). What they ask of the player goes to the
+// playback session; what only the window can do, it asks for through its
+// signals.
 class Mpris : public QObject
 {
     Q_OBJECT
 
 public:
-    // playPending: whether a file is about to play, which counts as playing.
-    Mpris(playback::Transport &player, std::function<bool()> playPending,
-          QObject *parent = nullptr);
+    explicit Mpris(playback::PlaybackSession &session, QObject *parent = nullptr);
 
     // Puts the object on the bus under the player's well-known name or, when
     // another copy (on other settings) holds that, under this process's own.
@@ -34,8 +32,6 @@ public:
     void propertiesChanged(const QString &interface, const QVariantMap &changed) const;
 
 Q_SIGNALS:
-    // As the window's stop button: playback stops and continuous play ends.
-    void stopRequested();
     void raiseRequested();
     // As the window's close, with its save.
     void quitRequested();

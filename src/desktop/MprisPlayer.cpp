@@ -1,7 +1,7 @@
 #include "desktop/MprisPlayer.h"
 
 #include "base/Version.h"
-#include "core/playback/Transport.h"
+#include "core/playback/PlaybackSession.h"
 #include "desktop/Mpris.h"
 
 #include <QFileInfo>
@@ -20,29 +20,24 @@ qlonglong microseconds(double seconds)
     return std::llround(seconds * kMicroseconds);
 }
 
-bool seekable(int state)
-{
-    return state == playback::Playing || state == playback::Paused;
-}
-
 } // namespace
 
-MprisPlayer::MprisPlayer(Mpris &owner, playback::Transport &player,
-                         std::function<bool()> playPending)
-    : QDBusAbstractAdaptor(&owner), owner_(owner), player_(player),
-      playPending_(std::move(playPending))
+MprisPlayer::MprisPlayer(Mpris &owner, playback::PlaybackSession &session)
+    : QDBusAbstractAdaptor(&owner), owner_(owner), session_(session)
 {
     using playback::Transport;
-    connect(&player_, &Transport::StatusChange, this, &MprisPlayer::announceChanges);
-    connect(&player_, &Transport::currentNameChanged, this, &MprisPlayer::announceChanges);
-    connect(&player_, &Transport::durationChanged, this, &MprisPlayer::announceChanges);
-    connect(&player_, &Transport::volumeChanged, this, &MprisPlayer::announceChanges);
+    const Transport *player = &session_.player();
+    connect(player, &Transport::StatusChange, this, &MprisPlayer::announceChanges);
+    connect(player, &Transport::currentNameChanged, this, &MprisPlayer::announceChanges);
+    connect(player, &Transport::durationChanged, this, &MprisPlayer::announceChanges);
+    connect(player, &Transport::volumeChanged, this, &MprisPlayer::announceChanges);
+    connect(player, &Transport::muteChanged, this, &MprisPlayer::announceChanges);
     announceChanges();
 }
 
 QString MprisPlayer::playbackStatus() const
 {
-    switch (player_.playState()) {
+    switch (session_.player().playState()) {
     case playback::Playing:
     case playback::Transitioning:
         return QStringLiteral("Playing");
@@ -50,7 +45,8 @@ QString MprisPlayer::playbackStatus() const
         return QStringLiteral("Paused");
     default:
         // Between two files of continuous play, or a click and the tick.
-        return playPending_() ? QStringLiteral("Playing") : QStringLiteral("Stopped");
+        return playback::playPending(session_.autoPlayState()) ? QStringLiteral("Playing")
+                                                               : QStringLiteral("Stopped");
     }
 }
 
@@ -63,7 +59,8 @@ QDBusObjectPath MprisPlayer::trackId() const
 
 QVariantMap MprisPlayer::metadata() const
 {
-    const QString name = player_.currentName();
+    const playback::Transport &player = session_.player();
+    const QString name = player.currentName();
     if (name.isEmpty())
         return {{QStringLiteral("mpris:trackid"),
                  QVariant::fromValue(QDBusObjectPath(
@@ -71,60 +68,77 @@ QVariantMap MprisPlayer::metadata() const
     QVariantMap data{{QStringLiteral("mpris:trackid"), QVariant::fromValue(trackId())},
                      {QStringLiteral("xesam:title"), name}};
     // The chime plays from a file of the player's own, not from the URL.
-    const QFileInfo file(player_.URL());
+    const QFileInfo file(player.URL());
     if (file.fileName() == name)
         data.insert(QStringLiteral("xesam:url"),
                     QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded));
-    if (player_.duration() > 0)
-        data.insert(QStringLiteral("mpris:length"), microseconds(player_.duration()));
+    if (player.duration() > 0)
+        data.insert(QStringLiteral("mpris:length"), microseconds(player.duration()));
     return data;
 }
 
+// What is heard: nothing while the bar is muted.
 double MprisPlayer::volume() const
 {
-    return player_.volume() / 100.0;
+    const playback::Transport &player = session_.player();
+    return player.isMuted() ? 0.0 : player.volume() / 100.0;
 }
 
 void MprisPlayer::setVolume(double volume)
 {
-    player_.setVolume(int(std::lround(std::clamp(volume, 0.0, 1.0) * 100)));
+    const int percent = int(std::lround(std::clamp(volume, 0.0, 1.0) * 100));
+    session_.setVolume(percent);
+    // A volume asked for is one to be heard.
+    if (percent > 0 && session_.player().isMuted())
+        session_.setMute(false);
 }
 
 qlonglong MprisPlayer::position() const
 {
-    return microseconds(player_.position());
+    return microseconds(session_.player().position());
+}
+
+bool MprisPlayer::canPlay() const
+{
+    return session_.abilities().loaded;
+}
+
+bool MprisPlayer::canPause() const
+{
+    return session_.abilities().loaded;
+}
+
+bool MprisPlayer::canSeek() const
+{
+    return session_.abilities().seek;
 }
 
 // As the player bar's menu: play what is paused or was played last.
 void MprisPlayer::Play()
 {
-    if (player_.playState() != playback::Playing)
-        player_.play();
+    session_.play();
 }
 
 void MprisPlayer::Pause()
 {
-    if (player_.playState() == playback::Playing)
-        player_.pause();
+    session_.pause();
 }
 
-// As the bar's play/pause button, which needs something to play.
 void MprisPlayer::PlayPause()
 {
-    if (seekable(player_.playState()) || !player_.currentName().isEmpty())
-        player_.togglePause();
+    session_.togglePause();
 }
 
 void MprisPlayer::Stop()
 {
-    Q_EMIT owner_.stopRequested();
+    session_.stop();
 }
 
 void MprisPlayer::Seek(qlonglong Offset)
 {
     const qlonglong target = std::max<qlonglong>(0, position() + Offset);
     // Past the end would be the next track, and there is none.
-    if (target > microseconds(player_.duration()))
+    if (target > microseconds(session_.player().duration()))
         return;
     seekTo(target);
 }
@@ -132,7 +146,8 @@ void MprisPlayer::Seek(qlonglong Offset)
 void MprisPlayer::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position)
 {
     // A request about a file that has since changed is stale.
-    if (TrackId != trackId() || Position < 0 || Position > microseconds(player_.duration()))
+    if (TrackId != trackId() || Position < 0 ||
+        Position > microseconds(session_.player().duration()))
         return;
     seekTo(Position);
 }
@@ -140,22 +155,26 @@ void MprisPlayer::SetPosition(const QDBusObjectPath &TrackId, qlonglong Position
 void MprisPlayer::seekTo(qlonglong microseconds)
 {
     // The bar's position slider is enabled only then.
-    if (!seekable(player_.playState()))
+    if (!canSeek())
         return;
-    player_.seek(double(microseconds) / kMicroseconds);
+    session_.seek(double(microseconds) / kMicroseconds);
     Q_EMIT Seeked(microseconds);
 }
 
 void MprisPlayer::announceChanges()
 {
-    const QString track = player_.URL() + u'\n' + player_.currentName();
+    const playback::Transport &player = session_.player();
+    const QString track = player.URL() + u'\n' + player.currentName();
     if (track != track_) {
         track_ = track;
         ++trackNumber_;
     }
     const QVariantMap now{{QStringLiteral("PlaybackStatus"), playbackStatus()},
                           {QStringLiteral("Metadata"), metadata()},
-                          {QStringLiteral("Volume"), volume()}};
+                          {QStringLiteral("Volume"), volume()},
+                          {QStringLiteral("CanPlay"), canPlay()},
+                          {QStringLiteral("CanPause"), canPause()},
+                          {QStringLiteral("CanSeek"), canSeek()}};
     QVariantMap changed;
     for (auto it = now.cbegin(); it != now.cend(); ++it) {
         if (announced_.value(it.key()) != it.value())

@@ -4,19 +4,18 @@
 #include <QDBusObjectPath>
 #include <QString>
 #include <QVariantMap>
-#include <functional>
 
 namespace chimebox::playback {
-class Transport;
+class PlaybackSession;
 }
 
 namespace chimebox::desktop {
 
 class Mpris;
 
-// org.mpris.MediaPlayer2.Player: the player bar's controls on the bus. Play,
-// Pause, PlayPause and seeking act on the player as the bar does; Stop is the
-// window's stop button. There is one file at a time and no list to move in.
+// org.mpris.MediaPlayer2.Player: the player bar's controls on the bus, each a
+// wish to the playback session as the bar's are; Stop is the window's stop
+// button. There is one file at a time and no list to move in.
 class MprisPlayer : public QDBusAbstractAdaptor
 {
     Q_OBJECT
@@ -30,19 +29,24 @@ class MprisPlayer : public QDBusAbstractAdaptor
     Q_PROPERTY(double MaximumRate READ rate CONSTANT)
     Q_PROPERTY(bool CanGoNext READ no CONSTANT)
     Q_PROPERTY(bool CanGoPrevious READ no CONSTANT)
-    Q_PROPERTY(bool CanPlay READ yes CONSTANT)
-    Q_PROPERTY(bool CanPause READ yes CONSTANT)
-    Q_PROPERTY(bool CanSeek READ yes CONSTANT)
+    Q_PROPERTY(bool CanPlay READ canPlay)
+    Q_PROPERTY(bool CanPause READ canPause)
+    Q_PROPERTY(bool CanSeek READ canSeek)
     Q_PROPERTY(bool CanControl READ yes CONSTANT)
 
 public:
-    MprisPlayer(Mpris &owner, playback::Transport &player, std::function<bool()> playPending);
+    MprisPlayer(Mpris &owner, playback::PlaybackSession &session);
 
     QString playbackStatus() const;
     QVariantMap metadata() const;
     double volume() const;
     void setVolume(double volume);
     qlonglong position() const;
+    // Something is loaded that Play or PlayPause can start or pause; a
+    // position to seek in.
+    bool canPlay() const;
+    bool canPause() const;
+    bool canSeek() const;
     double rate() const { return 1.0; }
     bool yes() const { return true; }
     bool no() const { return false; }
@@ -68,8 +72,7 @@ private:
     void seekTo(qlonglong microseconds);
 
     Mpris &owner_;
-    playback::Transport &player_;
-    std::function<bool()> playPending_;
+    playback::PlaybackSession &session_;
     // A new file, or the same file after another, is a new track.
     QString track_;
     int trackNumber_ = 0;

@@ -50,7 +50,7 @@ private Q_SLOTS:
         bus.reset();
     }
 
-    void aRingingAlarmOffersToStop()
+    void aRingingAlarmOffersToStopOrSnooze()
     {
         QVERIFY(startServer());
         AlarmNotifier notifier(bus->connect(QStringLiteral("program")));
@@ -60,7 +60,7 @@ private Q_SLOTS:
         QCOMPARE(notice.appName, QStringLiteral("chimebox"));
         QCOMPARE(notice.appIcon, QStringLiteral("io.github.chimebox.Chimebox"));
         QCOMPARE(notice.summary, kRinging.summary);
-        QCOMPARE(notice.actions, (QStringList{"stop", "停止"}));
+        QCOMPARE(notice.actions, (QStringList{"stop", "停止", "snooze", "スヌーズ（10 分）"}));
         QCOMPARE(notice.hints.value(QStringLiteral("desktop-entry")).toString(),
                  QStringLiteral("io.github.chimebox.Chimebox"));
         QCOMPARE(notice.hints.value(QStringLiteral("urgency")).toInt(), 2);
@@ -92,20 +92,24 @@ private Q_SLOTS:
         QCOMPARE(server->capabilityQuestions, 1);
     }
 
-    void theActionStopsAndAStopWithdrawsTheNotice()
+    void theActionsStopOrSnoozeAndAStopWithdrawsTheNotice()
     {
         QVERIFY(startServer());
         AlarmNotifier notifier(bus->connect(QStringLiteral("program")));
         QSignalSpy stopRequested(&notifier, &AlarmNotifier::stopRequested);
+        QSignalSpy snoozeRequested(&notifier, &AlarmNotifier::snoozeRequested);
         notifier.show(kRinging);
         QVERIFY(noticesArrive(1));
         QTest::qWait(50);
         // Another program's notice, or another action: not ours to act on.
         Q_EMIT server->ActionInvoked(7, QStringLiteral("stop"));
+        Q_EMIT server->ActionInvoked(7, QStringLiteral("snooze"));
         Q_EMIT server->ActionInvoked(1, QStringLiteral("default"));
+        Q_EMIT server->ActionInvoked(1, QStringLiteral("snooze"));
         Q_EMIT server->ActionInvoked(1, QStringLiteral("stop"));
         QVERIFY(stopRequested.wait(5000));
         QCOMPARE(stopRequested.size(), 1);
+        QCOMPARE(snoozeRequested.size(), 1);
         notifier.withdraw();
         QVERIFY(QTest::qWaitFor([&] { return !server->closed.isEmpty(); }, 5000));
         QCOMPARE(server->closed, QList<uint>{1});

@@ -1,4 +1,6 @@
+#include "core/playback/PlaybackSession.h"
 #include "desktop/Mpris.h"
+#include "fakes/FakeClock.h"
 #include "fakes/FakePlayer.h"
 #include "support/BusClient.h"
 #include "support/PrivateBus.h"
@@ -8,11 +10,13 @@
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <optional>
 
 using chimebox::desktop::Mpris;
+using chimebox::playback::PlaybackSession;
 using chimebox::playback::PlayState;
 
 namespace {
@@ -45,13 +49,15 @@ public Q_SLOTS:
     void seekedTo(qlonglong position) { seeked.append(position); }
 };
 
-// The player on a bus of the test's own, read and driven by a client as a
-// sound menu or media keys would.
+// The player's session on a bus of the test's own, read and driven by a
+// client as a sound menu or media keys would.
 struct MprisRig
 {
     PrivateBus bus;
+    QTemporaryDir settings;
+    FakeClock clock;
     FakePlayer player;
-    bool pending = false;
+    PlaybackSession session{player, clock, chimebox::settings::SettingsFolder(settings.path())};
     std::unique_ptr<Mpris> mpris;
     QString name;
     std::optional<BusClient> client;
@@ -61,7 +67,7 @@ struct MprisRig
     {
         if (!bus.start())
             return false;
-        mpris = std::make_unique<Mpris>(player, [this] { return pending; });
+        mpris = std::make_unique<Mpris>(session);
         name = mpris->attach(bus.connect(QStringLiteral("program")));
         client = BusClient{bus.connect(QStringLiteral("client")), name,
                            QStringLiteral("/org/mpris/MediaPlayer2")};
@@ -128,7 +134,8 @@ private Q_SLOTS:
         QFETCH(int, state);
         QFETCH(bool, pending);
         QFETCH(QString, status);
-        rig->pending = pending;
+        if (pending)
+            rig->session.requestPlay();
         rig->player.putPlayState(state);
         QCOMPARE(rig->get(QStringLiteral("PlaybackStatus")).toString(), status);
     }
@@ -172,16 +179,16 @@ private Q_SLOTS:
             << kPlayer << "Pause" << playing << QStringList{"pause"} << "";
         QTest::newRow("Pause, paused") << kPlayer << "Pause" << paused << QStringList() << "";
         QTest::newRow("PlayPause, playing")
-            << kPlayer << "PlayPause" << playing << QStringList{"togglePause"} << "";
+            << kPlayer << "PlayPause" << playing << QStringList{"pause"} << "";
         QTest::newRow("PlayPause, paused")
-            << kPlayer << "PlayPause" << paused << QStringList{"togglePause"} << "";
+            << kPlayer << "PlayPause" << paused << QStringList{"play"} << "";
         // The bar's button is disabled with nothing to play.
         QTest::newRow("PlayPause, nothing yet")
             << kPlayer << "PlayPause" << int(PlayState::Undefined) << QStringList() << "";
         QTest::newRow("Next") << kPlayer << "Next" << playing << QStringList() << "";
         QTest::newRow("Previous") << kPlayer << "Previous" << playing << QStringList() << "";
-        // Only the window ends continuous play.
-        QTest::newRow("Stop") << kPlayer << "Stop" << playing << QStringList() << "stop";
+        // As the window's stop button: continuous play ends with it.
+        QTest::newRow("Stop") << kPlayer << "Stop" << playing << QStringList{"stop"} << "";
         QTest::newRow("Raise") << kRoot << "Raise" << stopped << QStringList() << "raise";
         QTest::newRow("Quit") << kRoot << "Quit" << playing << QStringList() << "quit";
     }
@@ -194,7 +201,6 @@ private Q_SLOTS:
         QFETCH(QString, asked);
         MprisRig &r = *rig;
         QStringList window;
-        QObject::connect(r.mpris.get(), &Mpris::stopRequested, [&] { window.append("stop"); });
         QObject::connect(r.mpris.get(), &Mpris::raiseRequested, [&] { window.append("raise"); });
         QObject::connect(r.mpris.get(), &Mpris::quitRequested, [&] { window.append("quit"); });
         if (state != PlayState::Undefined) {
@@ -205,6 +211,35 @@ private Q_SLOTS:
         QCOMPARE(r.client->call(interface, method).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(r.player.calls, calls);
         QCOMPARE(window, asked.isEmpty() ? QStringList() : QStringList{asked});
+        if (method == "Stop")
+            QCOMPARE(r.session.autoPlayState(), chimebox::playback::AutoPlay::Stopped);
+    }
+
+    // Nothing to play, pause or seek until a file is there; seeking while it
+    // is open.
+    void whatCanBeDoneFollowsWhatIsLoaded_data()
+    {
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QVariantList>("abilities"); // CanPlay, CanPause, CanSeek
+        QTest::newRow("nothing yet")
+            << false << int(PlayState::Undefined) << QVariantList{false, false, false};
+        QTest::newRow("stopped after a file")
+            << true << int(PlayState::Stopped) << QVariantList{true, true, false};
+        QTest::newRow("playing") << true << int(PlayState::Playing)
+                                 << QVariantList{true, true, true};
+        QTest::newRow("paused") << true << int(PlayState::Paused) << QVariantList{true, true, true};
+    }
+    void whatCanBeDoneFollowsWhatIsLoaded()
+    {
+        QFETCH(bool, loaded);
+        QFETCH(int, state);
+        QFETCH(QVariantList, abilities);
+        MprisRig &r = *rig;
+        if (loaded)
+            r.player.setURL(QStringLiteral("/music/a.mp3"));
+        r.player.putPlayState(state);
+        QCOMPARE((QVariantList{r.get("CanPlay"), r.get("CanPause"), r.get("CanSeek")}), abilities);
     }
 
     void seekingAsTheBarDoes()
@@ -240,10 +275,19 @@ private Q_SLOTS:
         QCOMPARE(r.get(QStringLiteral("Volume")).toDouble(), 0.5);
         QVERIFY(r.client->setProperty(kPlayer, QStringLiteral("Volume"), 0.25));
         QCOMPARE(r.player.volume(), 25);
+        // Rounded, not cut: 0.29 is 29, though 0.29 * 100 is a hair under it.
+        QVERIFY(r.client->setProperty(kPlayer, QStringLiteral("Volume"), 0.29));
+        QCOMPARE(r.player.volume(), 29);
         QVERIFY(r.client->setProperty(kPlayer, QStringLiteral("Volume"), 1.5));
         QCOMPARE(r.player.volume(), 100);
         r.player.setVolume(80);
         QCOMPARE(r.get(QStringLiteral("Volume")).toDouble(), 0.8);
+        // Muted, nothing is heard; a volume set from the bus is to be heard.
+        r.player.setMute(true);
+        QCOMPARE(r.get(QStringLiteral("Volume")).toDouble(), 0.0);
+        QVERIFY(r.client->setProperty(kPlayer, QStringLiteral("Volume"), 0.4));
+        QVERIFY(!r.player.isMuted());
+        QCOMPARE(r.get(QStringLiteral("Volume")).toDouble(), 0.4);
     }
 
     // Each change is sent once, with only what changed; the position is not,
@@ -254,7 +298,7 @@ private Q_SLOTS:
         r.player.startsPlaying = false;
         r.player.setURL(QStringLiteral("/music/a.mp3"));
         QVERIFY(QTest::qWaitFor([&] { return r.heard.changed.size() == 1; }, 5000));
-        QCOMPARE(r.heard.changed.last().keys(), QStringList{"Metadata"});
+        QCOMPARE(r.heard.changed.last().keys(), (QStringList{"CanPause", "CanPlay", "Metadata"}));
         QCOMPARE(r.heard.changed.last()
                      .value(QStringLiteral("Metadata"))
                      .toMap()
@@ -264,7 +308,8 @@ private Q_SLOTS:
 
         r.player.setPlayState(PlayState::Playing);
         QVERIFY(QTest::qWaitFor([&] { return r.heard.changed.size() == 2; }, 5000));
-        QCOMPARE(r.heard.changed.last(), (QVariantMap{{"PlaybackStatus", "Playing"}}));
+        QCOMPARE(r.heard.changed.last(),
+                 (QVariantMap{{"PlaybackStatus", "Playing"}, {"CanSeek", true}}));
 
         r.player.setVolume(30);
         QVERIFY(QTest::qWaitFor([&] { return r.heard.changed.size() == 3; }, 5000));
@@ -280,8 +325,7 @@ private Q_SLOTS:
     void aSecondCopyTakesANameOfItsOwn()
     {
         MprisRig &r = *rig;
-        FakePlayer player;
-        Mpris second(player, [] { return false; });
+        Mpris second(r.session);
         QCOMPARE(second.attach(r.bus.connect(QStringLiteral("second"))),
                  kName + QStringLiteral(".instance") +
                      QString::number(QCoreApplication::applicationPid()));
@@ -289,8 +333,7 @@ private Q_SLOTS:
 
     void withoutABusNothingIsTaken()
     {
-        FakePlayer player;
-        Mpris mpris(player, [] { return false; });
+        Mpris mpris(rig->session);
         QCOMPARE(mpris.attach(QDBusConnection(QStringLiteral("never connected"))), QString());
     }
 };

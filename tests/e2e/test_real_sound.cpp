@@ -101,12 +101,13 @@ struct RealWindow
     engine::EnginePlayer player{engine};
     FakeMessageSink messages;
     FakeFileManager fileManager;
+    playback::PlaybackSession session;
     app::Form1 form;
 
     RealWindow(scheduler::Clock &clock, const QString &settingsFolder)
-        : form({player,
-                new playback::PlayerWidget(player),
-                clock,
+        : session(player, clock, settings::SettingsFolder(settingsFolder)),
+          form({session,
+                new playback::PlayerWidget(session),
                 messages,
                 fileManager,
                 settingsFolder,
@@ -203,7 +204,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
 
     scheduler::SystemClock clock;
     RealWindow rig(clock, settingsDir.path());
-    auto &[engine, player, messages, fileManager, form] = rig;
+    auto &[engine, player, messages, fileManager, session, form] = rig;
     engine.start();
     auto *File1 = rig.show();
     QVERIFY(form.formLoaded());
@@ -298,7 +299,7 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
     // The window's clock says the alarm minute; its real timer ticks.
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
     RealWindow rig(clock, settingsDir.path());
-    auto &[engine, player, messages, fileManager, form] = rig;
+    auto &[engine, player, messages, fileManager, session, form] = rig;
     auto *File1 = rig.show();
     QVERIFY(File1);
     QCOMPARE(File1->listCount(), 2);
@@ -376,7 +377,7 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
 
     scheduler::SystemClock clock;
     RealWindow rig(clock, settingsDir.path());
-    auto &[engine, player, messages, fileManager, form] = rig;
+    auto &[engine, player, messages, fileManager, session, form] = rig;
     auto *File1 = rig.show();
     QVERIFY(File1);
     PlayerLog log(player, recorder);
@@ -437,7 +438,7 @@ void TestRealSound::anAlarmWaitsForASoundServerThatIsLate()
 
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
     RealWindow rig(clock, settingsDir.path());
-    auto &[engine, player, messages, fileManager, form] = rig;
+    auto &[engine, player, messages, fileManager, session, form] = rig;
     QElapsedTimer sinceTheMinute;
     sinceTheMinute.start();
     auto *File1 = rig.show();

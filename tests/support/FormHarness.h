@@ -5,6 +5,7 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileManager.h"
 #include "fakes/FakeMessageSink.h"
+#include "fakes/FakeOutput.h"
 #include "fakes/FakePlayer.h"
 #include "gui/app/Form1.h"
 
@@ -21,14 +22,18 @@
 #include <fstream>
 #include <memory>
 
-// A window over a temp settings folder, a fake player, clock, message boxes and
-// file manager, on a screen of a chosen size.
+// A window over a temp settings folder, a playback session over a fake player,
+// clock and output, fake message boxes and file manager, on a screen of a
+// chosen size.
 struct FormHarness
 {
     QTemporaryDir settingsDir;
     QTemporaryDir music;
     FakePlayer player;
     FakeClock clock;
+    FakeOutput output;
+    chimebox::playback::PlaybackSession session{
+        player, clock, chimebox::settings::SettingsFolder(settingsDir.path()), &output};
     FakeMessageSink messages;
     FakeFileManager fileManager;
     QSizeF screen{1280 * 15, 1024 * 15};
@@ -41,7 +46,7 @@ struct FormHarness
     void create()
     {
         form = std::make_unique<chimebox::app::Form1>(chimebox::app::Form1::Services{
-            player, new QWidget, clock, sink ? *sink : messages, launcher ? *launcher : fileManager,
+            session, new QWidget, sink ? *sink : messages, launcher ? *launcher : fileManager,
             settingsDir.path(), [this] { return screen; }});
     }
 

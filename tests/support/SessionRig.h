@@ -4,7 +4,7 @@
 #include "core/scheduler/TimerSettings.h"
 #include "core/settings/SettingsFiles.h"
 #include "fakes/FakeClock.h"
-#include "fakes/FakeFileList.h"
+#include "fakes/FakeOutput.h"
 #include "fakes/FakePlayer.h"
 
 #include <QFile>
@@ -13,23 +13,8 @@
 #include <QTest>
 #include <functional>
 
-// The fakes with their reads written to one shared log, so the order of reads
-// across objects can be checked.
-struct LoggingFileList : FakeFileList
-{
-    using FakeFileList::FakeFileList;
-    QStringList *log = nullptr;
-    std::function<void()> onIndexRead;
-    int listIndex() const override
-    {
-        if (log)
-            log->append(QStringLiteral("index"));
-        if (onIndexRead)
-            onIndexRead();
-        return FakeFileList::listIndex();
-    }
-};
-
+// The player with its reads written to a log shared with the clock's, so the
+// order of reads across them can be checked.
 struct LoggingPlayer : FakePlayer
 {
     QStringList *log = nullptr;
@@ -45,7 +30,8 @@ struct LoggingPlayer : FakePlayer
 };
 
 // A playback session over a fresh settings folder, a fake clock, player and
-// file list, wired to the player the way the window wires it.
+// output, showing /music with its second file current, wired to the player
+// the way the window wires it.
 struct SessionRig
 {
     using AutoPlay = chimebox::playback::AutoPlay;
@@ -55,10 +41,12 @@ struct SessionRig
     chimebox::settings::SettingsFolder folder{dir.path()};
     FakeClock clock{QDate(2024, 3, 1), QTime(7, 0)};
     LoggingPlayer player;
-    LoggingFileList files{QStringLiteral("/music"), {"a.mp3", "b.mp3"}, 1};
-    chimebox::playback::PlaybackSession session{player, files, clock, folder};
-    chimebox::scheduler::TimerSettings timerSettings{folder, session.lastAlarmDate()};
+    FakeOutput output;
+    chimebox::playback::PlaybackSession session{player, clock, folder, &output};
+    chimebox::scheduler::TimerSettings timerSettings{folder};
     QStringList reported;
+    QList<chimebox::playback::AlarmNotice> notices;
+    int withdrawn = 0;
     int stopPresses = 0;
 
     SessionRig()
@@ -69,13 +57,28 @@ struct SessionRig
                          &PlaybackSession::statusChanged);
         QObject::connect(&player, &MediaPlayer::playbackFailed, &session,
                          &PlaybackSession::playbackFailed);
-        QObject::connect(&session, &PlaybackSession::failureReported, &session,
+        QObject::connect(&session, &PlaybackSession::message, &session,
                          [this](const QString &text) { reported.append(text); });
+        QObject::connect(&session, &PlaybackSession::noticeShown, &session,
+                         [this](const chimebox::playback::AlarmNotice &n) { notices.append(n); });
+        QObject::connect(&session, &PlaybackSession::noticeWithdrawn, &session,
+                         [this] { ++withdrawn; });
+        session.showFolder(QStringLiteral("/music"), {"a.mp3", "b.mp3"});
+        session.select(1);
         // As once start-up has ended.
         timerSettings.markFormLoaded();
     }
 
     AutoPlay state() const { return session.autoPlayState(); }
+    // The play timer's check box, as the window carries it out.
+    void switchPlayTimer(int value)
+    {
+        session.playTimerChanged(timerSettings.switchPlayTimer(value));
+    }
+    void savePlayTime(const QString &hour, const QString &minute)
+    {
+        session.playTimerChanged(timerSettings.savePlayTime(hour, minute));
+    }
     QString lastAlarmDate() const { return session.lastAlarmDate().text(); }
 
     chimebox::playback::TickResult run()

@@ -6,6 +6,7 @@
 #include "core/browse/Wildcard.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -146,6 +147,14 @@ bool isFolder(const QString &path)
         return false;
     std::error_code ec;
     return fs::is_directory(nativename::toPath(cleanFolderPath(path)), ec);
+}
+
+bool isReadableFolder(const QString &path)
+{
+    if (path.trimmed().isEmpty())
+        return false;
+    const QFileInfo folder(cleanFolderPath(path));
+    return folder.isReadable() && folder.isExecutable();
 }
 
 bool listingCanBeReused(qint64 modifiedNs, qint64 readNs)

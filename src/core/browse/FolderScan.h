@@ -13,6 +13,9 @@ QString cleanFolderPath(const QString &path);
 // Whether path names a folder that exists, looked up as the lists open it.
 bool isFolder(const QString &path);
 
+// Whether the folder at path may be listed and its files opened.
+bool isReadableFolder(const QString &path);
+
 // Whether a listing read at readNs of a folder last modified at modifiedNs
 // (nanoseconds since the epoch) may be reused while the folder's times stay as
 // they are. File systems keep times as coarsely as every two seconds (FAT), so

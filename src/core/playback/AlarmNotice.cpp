@@ -2,36 +2,80 @@
 
 #include "core/playback/PlaybackFailures.h"
 
+#include <QStringList>
+
 namespace chimebox::playback {
 
-std::optional<AlarmNotice> alarmNotice(const TickResult &tick)
+namespace {
+
+QString clock(QTime minute)
 {
-    const QString time = tick.alarmTime.toString(QStringLiteral("HH:mm"));
-    const QString silent = QStringLiteral("%1 のアラームは鳴りませんでした").arg(time);
-    switch (tick.alarm) {
-    case AlarmOutcome::None:
-        return std::nullopt;
-    case AlarmOutcome::OnTime:
-    case AlarmOutcome::CaughtUp: {
-        QString summary = QStringLiteral("%1 のアラーム").arg(time);
-        if (tick.alarm == AlarmOutcome::CaughtUp)
-            summary += QStringLiteral("（%1 分遅れ）").arg(tick.minutesLate);
-        // A folder without files sounds the player's chime.
-        const QString body = tick.fileName.isEmpty() ? QStringLiteral("チャイム") : tick.fileName;
-        return AlarmNotice{summary, body, true};
+    return minute.toString(QStringLiteral("HH:mm"));
+}
+
+QString chimeLine(ChimeReason reason)
+{
+    switch (reason) {
+    case ChimeReason::FolderMissing:
+        return QStringLiteral("フォルダが見つからないため、チャイムを鳴らしています");
+    case ChimeReason::FolderUnreadable:
+        return QStringLiteral("フォルダを読めないため、チャイムを鳴らしています");
+    case ChimeReason::NoFiles:
+        return QStringLiteral("フォルダに再生できるファイルがないため、チャイムを鳴らしています");
+    case ChimeReason::NothingPlays:
+        return QStringLiteral("どのファイルも再生できないため、チャイムを鳴らしています");
     }
-    case AlarmOutcome::Missed:
-        return AlarmNotice{silent,
-                           QStringLiteral("スリープなどで止まっている間に %1 分過ぎていました。")
-                               .arg(tick.minutesLate),
-                           false};
-    case AlarmOutcome::CouldNotSound:
-        return AlarmNotice{
-            silent,
-            QStringLiteral("音声を出力できないまま %1 分過ぎました。").arg(kOutputRetryMinutes),
+    return {};
+}
+
+QString outputLine(const OutputHold &hold)
+{
+    if (hold.unmuted() && hold.raised())
+        return QStringLiteral("出力のミュートを解除し、音量を %1% に上げました")
+            .arg(kOutputRaisedPercent);
+    if (hold.unmuted())
+        return QStringLiteral("出力のミュートを解除しました");
+    if (hold.raised())
+        return QStringLiteral("出力の音量を %1% に上げました").arg(kOutputRaisedPercent);
+    return {};
+}
+
+} // namespace
+
+AlarmNotice ringingNotice(const AlarmRun &alarm)
+{
+    QString summary = QStringLiteral("%1 のアラーム").arg(clock(alarm.minute));
+    if (alarm.snoozed)
+        summary += QStringLiteral("（スヌーズ）");
+    if (alarm.outcome == AlarmOutcome::CaughtUp)
+        summary += QStringLiteral("（%1 分遅れ）").arg(alarm.minutesLate);
+    QStringList lines;
+    if (alarm.chime)
+        lines.append(chimeLine(*alarm.chime));
+    else
+        lines.append(alarm.file.isEmpty() ? QStringLiteral("チャイム") : alarm.file);
+    if (alarm.output) {
+        if (const QString line = outputLine(*alarm.output); !line.isEmpty())
+            lines.append(line);
+    }
+    return {summary, lines.join(u'\n'), true};
+}
+
+AlarmNotice silentNotice(AlarmOutcome outcome, QTime minute, int minutesLate)
+{
+    const QString summary = QStringLiteral("%1 のアラームは鳴りませんでした").arg(clock(minute));
+    if (outcome == AlarmOutcome::CouldNotSound)
+        return {summary,
+                QStringLiteral("音声を出力できないまま %1 分過ぎました。").arg(kOutputRetryMinutes),
+                false};
+    return {summary,
+            QStringLiteral("スリープなどで止まっている間に %1 分過ぎていました。").arg(minutesLate),
             false};
-    }
-    return std::nullopt;
+}
+
+QString silentMessage(const AlarmNotice &notice)
+{
+    return notice.summary + u'。' + notice.body;
 }
 
 } // namespace chimebox::playback

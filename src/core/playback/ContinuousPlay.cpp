@@ -1,31 +1,30 @@
 #include "core/playback/ContinuousPlay.h"
 
+#include "core/playback/MediaPlayer.h"
+
 namespace chimebox::playback {
 
-void onStatusChange(AutoPlay &state, const MediaPlayer &player, browse::FileListView &files)
+StatusStep onStatusChange(AutoPlay state, const std::array<int, 3> &readings)
 {
-    if (player.playState() == MediaEnded)
-        state = AutoPlay::Ended;
-    if (player.playState() == Transitioning && state == AutoPlay::Ended)
-        state = AutoPlay::Transitioning;
-    if (player.playState() == Stopped && state == AutoPlay::Transitioning) {
-        state = AutoPlay::Requested;
-        advanceSelection(files);
+    StatusStep step{state, false};
+    if (readings[0] == MediaEnded)
+        step.state = AutoPlay::Ended;
+    if (readings[1] == Transitioning && step.state == AutoPlay::Ended)
+        step.state = AutoPlay::Transitioning;
+    if (readings[2] == Stopped && step.state == AutoPlay::Transitioning) {
+        step.state = AutoPlay::Requested;
+        step.advance = true;
     }
+    return step;
 }
 
-void advanceSelection(browse::FileListView &files)
+int nextIndex(int index, int count)
 {
-    const int index = files.listIndex();
-    const int count = files.listCount();
-    // Selecting index 0 of an empty list would fail; the tick then consumes the
-    // request without a file.
+    // The first file of an empty folder does not exist; the tick then
+    // consumes the request without a file.
     if (count <= 0)
-        return;
-    if (index == count - 1)
-        files.setListIndex(0);
-    else
-        files.setListIndex(files.listIndex() + 1);
+        return -1;
+    return index >= 0 && index < count - 1 ? index + 1 : 0;
 }
 
 } // namespace chimebox::playback

@@ -1,19 +1,27 @@
 #pragma once
 
-#include "core/browse/FileListView.h"
 #include "core/playback/AutoPlay.h"
-#include "core/playback/MediaPlayer.h"
+
+#include <array>
 
 namespace chimebox::playback {
 
-// The player's status change: three tests in order, each reading playState
-// afresh, so a player that moves on between reads lets one notification take
-// several steps. Media ended, transitioning and stopped, in that order, request
-// the next file.
-void onStatusChange(AutoPlay &state, const MediaPlayer &player, browse::FileListView &files);
+// What one status notification of the player did to continuous play.
+struct StatusStep
+{
+    AutoPlay state = AutoPlay::Idle;
+    // Media ended, transitioning and stopped came in that order: the next
+    // file is requested and the current file moves on.
+    bool advance = false;
+};
 
-// Moves the selection to the next file, wrapping from the last to the first;
-// with nothing selected the first file. An empty list keeps its selection.
-void advanceSelection(browse::FileListView &files);
+// The player's status change: three tests in order, each on a reading of
+// playState of its own, so a player that moves on between the readings lets
+// one notification take several steps.
+StatusStep onStatusChange(AutoPlay state, const std::array<int, 3> &readings);
+
+// The file after index in a folder of count files, wrapping from the last to
+// the first; with nothing current, the first. An empty folder has none (-1).
+int nextIndex(int index, int count);
 
 } // namespace chimebox::playback

@@ -38,6 +38,8 @@ public:
     // The player reported playbackFailed. listCount is the number of files in
     // the list, one pass through the folder.
     Decision failed(bool outputFailed, int listCount);
+    // A file of ours is under way: one it started has not yet been stopped.
+    bool active() const { return active_; }
 
 private:
     bool active_ = false;

@@ -1,90 +1,205 @@
 #include "core/playback/PlaybackSession.h"
 
 #include "base/Failure.h"
-#include "core/playback/AlarmNotice.h"
-#include "core/playback/ContinuousPlay.h"
+#include "core/browse/FolderScan.h"
+#include "core/scheduler/AlarmTime.h"
 
+#include <QFileInfo>
 #include <exception>
-#include <optional>
 #include <utility>
 
 namespace chimebox::playback {
 
 using settings::SettingsFile;
 
-PlaybackSession::PlaybackSession(MediaPlayer &player, browse::FileListView &files,
-                                 const scheduler::Clock &clock, settings::SettingsFolder folder,
+PlaybackSession::PlaybackSession(Transport &player, const scheduler::Clock &clock,
+                                 settings::SettingsFolder folder, AudioOutput *output,
                                  QObject *parent)
-    : QObject(parent), player_(player), files_(files), clock_(clock), folder_(std::move(folder))
-{}
-
-void PlaybackSession::stop()
+    : QObject(parent), player_(player), clock_(clock), settings_(std::move(folder)), output_(output)
 {
-    state_ = AutoPlay::Stopped;
-    retryingAlarm_ = false;
-    player_.stop();
-    failures_.stopped();
-    Q_EMIT stopped();
+    if (output_)
+        connect(output_, &AudioOutput::changed, this, &PlaybackSession::followOutput);
+}
+
+Abilities PlaybackSession::abilities() const
+{
+    return abilitiesOf(player_.playState(), !player_.currentName().isEmpty());
+}
+
+OutputState PlaybackSession::outputState() const
+{
+    return output_ ? output_->state() : OutputState{OutputState::Server::Absent, {}, {}, {}};
+}
+
+AlarmOutlook PlaybackSession::outlook() const
+{
+    AlarmOutlook outlook;
+    outlook.folderExists = browse::isFolder(folder_);
+    outlook.folderReadable = outlook.folderExists && browse::isReadableFolder(folder_);
+    // The current file, else the folder's first, as the alarm chooses.
+    const int index = state_.index >= 0 ? state_.index : (names_.isEmpty() ? -1 : 0);
+    if (index >= 0) {
+        outlook.file = names_.at(index);
+        outlook.fileReadable = QFileInfo(folder_ + u'/' + outlook.file).isReadable();
+    }
+    outlook.output = outputState();
+    outlook.barMuted = player_.isMuted();
+    outlook.barVolume = player_.volume();
+    if (state_.snooze)
+        outlook.snoozedUntil = state_.snooze->at;
+    return outlook;
+}
+
+Situation PlaybackSession::situation() const
+{
+    const bool exists = browse::isFolder(folder_);
+    return {{folder_, int(names_.size()), exists, exists && browse::isReadableFolder(folder_)},
+            outputState(),
+            clock_.now()};
+}
+
+void PlaybackSession::carryOut(const Actions &actions)
+{
+    using Kind = PlayerCommand::Kind;
+    for (const PlayerCommand &command : actions.player) {
+        switch (command.kind) {
+        case Kind::Stop:
+            player_.stop();
+            break;
+        case Kind::Open:
+            player_.setURL(command.url);
+            break;
+        case Kind::Chime:
+            player_.playChime();
+            break;
+        case Kind::Unmute:
+            player_.setMute(false);
+            break;
+        case Kind::SetVolume:
+            player_.setVolume(command.volume);
+            break;
+        }
+    }
+    if (output_) {
+        for (const OutputCommand &command : actions.output)
+            output_->setLevel(command.sink, command.level);
+    }
+    if (actions.indexChanged)
+        Q_EMIT currentIndexChanged(state_.index);
+    if (actions.stopped)
+        Q_EMIT stopped();
+    for (const QString &text : actions.messages)
+        Q_EMIT message(text);
+    if (actions.noticeWithdrawn)
+        Q_EMIT noticeWithdrawn();
+    if (actions.notice)
+        Q_EMIT noticeShown(*actions.notice);
+    if (actions.alarmChanged)
+        Q_EMIT alarmChanged();
+}
+
+void PlaybackSession::showFolder(const QString &folder, const QStringList &names)
+{
+    folder_ = folder;
+    names_ = names;
+    state_.index = -1;
+}
+
+void PlaybackSession::select(int index)
+{
+    state_.index = index >= 0 && index < names_.size() ? index : -1;
 }
 
 void PlaybackSession::requestPlay()
 {
-    state_ = AutoPlay::Requested;
-    retryingAlarm_ = false;
-    playbackFailureShown_ = false;
+    playback::requestPlay(state_);
+}
+
+void PlaybackSession::stop()
+{
+    carryOut(playback::stop(state_, outputState()));
+}
+
+void PlaybackSession::snooze()
+{
+    carryOut(playback::snooze(state_, outputState(), clock_.now()));
+}
+
+void PlaybackSession::playTimerChanged(const scheduler::PlayTimerChange &change)
+{
+    if (change.rearm)
+        carryOut(playback::playTimerChanged(state_, change.switchedOff));
+}
+
+void PlaybackSession::close()
+{
+    carryOut(playback::close(state_, outputState()));
+    // The server must have the output back before this process goes.
+    if (output_)
+        output_->finish(500);
+}
+
+void PlaybackSession::play()
+{
+    if (abilities().play)
+        player_.play();
+}
+
+void PlaybackSession::pause()
+{
+    if (abilities().pause)
+        player_.pause();
+}
+
+void PlaybackSession::togglePause()
+{
+    if (abilities().pause)
+        player_.pause();
+    else
+        play();
+}
+
+void PlaybackSession::seek(double seconds)
+{
+    if (abilities().seek)
+        player_.seek(seconds);
+}
+
+void PlaybackSession::setVolume(int volume)
+{
+    player_.setVolume(volume);
+}
+
+void PlaybackSession::setMute(bool muted)
+{
+    player_.setMute(muted);
 }
 
 void PlaybackSession::statusChanged()
 {
-    onStatusChange(state_, player_, files_);
-    // A file played to its end: sound came out, so the files that failed
-    // before it no longer count against the folder. Reaching Playing is not
-    // enough: a file can open and end without a sound.
-    if (player_.playState() == MediaEnded) {
-        failures_.played();
-        playbackFailureShown_ = false;
-    }
+    // Each test reads playState afresh, as a player that moves on between
+    // them may.
+    const std::array<int, 3> readings{player_.playState(), player_.playState(),
+                                      player_.playState()};
+    carryOut(playback::statusChanged(state_, readings, situation()));
 }
 
 void PlaybackSession::playbackFailed(const QString &reason, bool outputFailed)
 {
-    const PlaybackFailures::Decision decision = failures_.failed(outputFailed, files_.listCount());
-    switch (decision.action) {
-    case PlaybackFailures::Action::Ignore:
-        break;
-    case PlaybackFailures::Action::SkipToNext:
-        state_ = AutoPlay::Requested;
-        advanceSelection(files_);
-        break;
-    case PlaybackFailures::Action::PlayChime:
-        player_.playChime();
-        break;
-    case PlaybackFailures::Action::GiveUp:
-        state_ = AutoPlay::Stopped;
-        break;
-    case PlaybackFailures::Action::RetryLater:
-        state_ = AutoPlay::Requested;
-        retryingAlarm_ = true;
-        break;
-    }
-    if (decision.message.isEmpty() || playbackFailureShown_)
-        return;
-    playbackFailureShown_ = true;
-    // The reason for a silent output already says what failed; what is done
-    // about it follows.
-    if (!outputFailed)
-        Q_EMIT failureReported(decision.message + u'\n' + reason);
-    else if (decision.action == PlaybackFailures::Action::RetryLater)
-        Q_EMIT failureReported(reason + u'\n' + decision.message);
-    else
-        Q_EMIT failureReported(reason);
+    carryOut(playback::playbackFailed(state_, reason, outputFailed, situation()));
+}
+
+void PlaybackSession::followOutput()
+{
+    carryOut(playback::outputChanged(state_, outputState()));
+    Q_EMIT outputChanged();
 }
 
 TickResult PlaybackSession::tick()
 {
     try {
         const TickResult result = runTick();
-        tickFailureShown_ = false;
+        state_.tickFailureShown = false;
         return result;
     } catch (const Failure &failure) {
         reportTickFailure(failure.message());
@@ -99,10 +214,8 @@ TickResult PlaybackSession::tick()
 
 void PlaybackSession::reportTickFailure(const QString &text)
 {
-    if (tickFailureShown_)
-        return;
-    tickFailureShown_ = true;
-    Q_EMIT failureReported(text);
+    if (!std::exchange(state_.tickFailureShown, true))
+        Q_EMIT message(text);
 }
 
 TickResult PlaybackSession::runTick()
@@ -114,116 +227,45 @@ TickResult PlaybackSession::runTick()
         result.stopPressed = true;
     }
     playTimer(result, now);
-    pendingPlay(result, now);
-    previousTick_ = now;
+    if (state_.autoPlay == AutoPlay::Requested) {
+        const int index = state_.index;
+        const QString name = index >= 0 && index < names_.size() ? names_.at(index) : QString();
+        carryOut(playback::pendingPlay(state_, result,
+                                       {situation(), name, player_.isMuted(), player_.volume()}));
+    }
+    state_.previousTick = now;
     return result;
 }
 
 bool PlaybackSession::stopTimerDue() const
 {
-    const bool markerPresent = folder_.isPresent(SettingsFile::StopMarker);
-    const bool timePresent = folder_.isPresent(SettingsFile::StopTime);
+    const bool markerPresent = settings_.isPresent(SettingsFile::StopMarker);
+    const bool timePresent = settings_.isPresent(SettingsFile::StopTime);
     return markerPresent && timePresent &&
-           scheduler::isNow(folder_.readTime(SettingsFile::StopTime), clock_);
+           scheduler::isNow(settings_.readTime(SettingsFile::StopTime), clock_);
 }
 
 void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
 {
-    // All five are read on every tick, in this order, whatever the earlier ones say.
-    const int index = files_.listIndex();
+    // All are read on every tick, in this order, whatever the earlier ones say.
     const bool notPlaying = player_.playState() != Playing;
-    const bool markerPresent = folder_.isPresent(SettingsFile::PlayMarker);
-    const bool timePresent = folder_.isPresent(SettingsFile::PlayTime);
-    const bool newDay = !lastAlarmDate_.firedOn(clock_.dateText());
-    if (!(notPlaying && markerPresent && timePresent))
-        return;
-    const bool skipped = scheduler::skipsAMinute(previousTick_, now);
-    if (!newDay && !skipped)
-        return;
-    const settings::StoredTime time = folder_.readTime(SettingsFile::PlayTime);
-    if (newDay && scheduler::isNow(time, clock_)) {
-        // A time that matched names the clock's minute.
-        const QTime minute(now.time().hour(), now.time().minute());
-        fire(result, AlarmOutcome::OnTime, clock_.dateText(), minute, index, now);
-        return;
-    }
-    if (!skipped)
-        return;
-
-    // The wall clock jumped past the alarm's minute: a suspend, a stopped
-    // process, a clock set forward or a daylight-saving gap.
-    const std::optional<QTime> minute = scheduler::minuteOf(time);
-    if (!minute)
-        return;
-    const std::optional<scheduler::SkippedMinute> passed =
-        scheduler::skippedMinute(*minute, previousTick_, now);
-    if (!passed)
-        return;
-    const QString date = scheduler::dateTextOf(passed->date);
-    if (lastAlarmDate_.firedOn(date))
-        return;
-    result.minutesLate = passed->minutesLate;
-    if (passed->minutesLate <= scheduler::kCatchUpMinutes) {
-        fire(result, AlarmOutcome::CaughtUp, date, *minute, index, now);
-        return;
-    }
-    // Too late to wake anyone: said once, and the day's alarm is spent.
-    lastAlarmDate_.fired(date);
-    result.alarm = AlarmOutcome::Missed;
-    result.alarmTime = *minute;
-    const AlarmNotice notice = *alarmNotice(result);
-    Q_EMIT failureReported(notice.summary + u'。' + notice.body);
-}
-
-void PlaybackSession::fire(TickResult &result, AlarmOutcome outcome, const QString &date,
-                           QTime minute, int index, const QDateTime &now)
-{
-    lastAlarmDate_.fired(date);
-    state_ = AutoPlay::Requested;
-    playbackFailureShown_ = false;
-    alarmFiredAt_ = now;
-    alarmTime_ = minute;
-    result.alarm = outcome;
-    result.alarmTime = minute;
-    // Nothing selected, as after a start or a change of folder: the folder's
-    // first file, from which continuous play goes on.
-    if (index < 0 && files_.listCount() > 0)
-        files_.setListIndex(0);
-}
-
-void PlaybackSession::pendingPlay(TickResult &result, const QDateTime &now)
-{
-    const bool retry = std::exchange(retryingAlarm_, false);
-    if (state_ != AutoPlay::Requested)
-        return;
-    state_ = AutoPlay::Idle;
-    result.requestConsumed = true;
-    if (retry && alarmFiredAt_.secsTo(now) >= kOutputRetryMinutes * 60) {
-        // Still no audio output: the message said so when it first failed.
-        state_ = AutoPlay::Stopped;
-        failures_.stopped();
-        result.alarm = AlarmOutcome::CouldNotSound;
-        result.alarmTime = alarmTime_;
-        return;
-    }
-    const bool byAlarm = retry || result.alarmFired();
-    const QString folder = files_.path();
-    const int index = files_.listIndex();
-    if (index < 0) {
-        // A folder without files: an alarm still sounds, with the chime. Any
-        // other request is used up and the player keeps what it has.
-        if (byAlarm) {
-            player_.playChime();
-            failures_.started(true);
+    const bool markerPresent = settings_.isPresent(SettingsFile::PlayMarker);
+    const bool timePresent = settings_.isPresent(SettingsFile::PlayTime);
+    const QString date = clock_.dateText();
+    const PlayTimerGate gate =
+        playTimerGate(state_, notPlaying, markerPresent, timePresent, date, now);
+    if (gate.readTime()) {
+        const settings::StoredTime time = settings_.readTime(SettingsFile::PlayTime);
+        const bool matches = gate.newDay && scheduler::isNow(time, clock_);
+        AlarmDecision decision = decideAlarm(state_, gate, time, matches, now);
+        if (decision.outcome == AlarmOutcome::OnTime)
+            decision.date = clock_.dateText();
+        if (decision.outcome != AlarmOutcome::None) {
+            carryOut(fireAlarm(state_, result, decision, int(names_.size()), now));
+            return;
         }
-        return;
     }
-    const QString name = files_.item(index);
-    player_.setURL(folder + u'/' + name);
-    result.urlSet = true;
-    if (byAlarm)
-        result.fileName = name;
-    failures_.started(byAlarm);
+    carryOut(snoozeDue(state_, result, notPlaying, names_, now));
 }
 
 } // namespace chimebox::playback

@@ -1,121 +1,126 @@
 #pragma once
 
-#include "core/browse/FileListView.h"
-#include "core/playback/AutoPlay.h"
-#include "core/playback/MediaPlayer.h"
-#include "core/playback/PlaybackFailures.h"
-#include "core/scheduler/AlarmTime.h"
+#include "core/playback/AlarmCheck.h"
+#include "core/playback/AudioOutput.h"
+#include "core/playback/SessionRules.h"
+#include "core/playback/Transport.h"
 #include "core/scheduler/Clock.h"
+#include "core/scheduler/TimerSettings.h"
 #include "core/settings/SettingsFiles.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QString>
-#include <QTime>
+#include <QStringList>
 
 namespace chimebox::playback {
 
-// What the play timer did at a tick.
-enum class AlarmOutcome {
-    None,
-    OnTime,        // fired in its minute
-    CaughtUp,      // fired on noticing that the clock had skipped its minute
-    Missed,        // the skipped minute was too long ago to ring now
-    CouldNotSound, // no audio output came back in time for it
-};
-
-// What one tick did.
-struct TickResult
-{
-    bool stopPressed = false; // the stop timer stopped playback
-    AlarmOutcome alarm = AlarmOutcome::None;
-    int minutesLate = 0;          // for CaughtUp and Missed
-    QTime alarmTime;              // the play timer's minute, whatever the outcome
-    QString fileName;             // the file the alarm started; empty for the chime
-    bool requestConsumed = false; // a pending request was taken
-    bool urlSet = false;          // the player was given a file
-
-    // The play timer requested playback.
-    bool alarmFired() const
-    {
-        return alarm == AlarmOutcome::OnTime || alarm == AlarmOutcome::CaughtUp;
-    }
-};
-
-// Everything that decides what plays and when: the continuous-play machine,
-// the day the alarm last sounded, what to do about files that cannot be
-// played, and the one-second tick that starts every playback. The window's
-// handlers each make one call here. Nothing is kept about the settings: the
-// tick reads the files afresh every second.
+// What plays and why: the folder shown and its current file, continuous play,
+// the day the alarm last sounded, an alarm under way with what it changed to
+// be heard, a snooze, and the one-second tick that starts every playback.
+// Every wish about playback comes here (the window's list and stop button,
+// the player bar, the desktop's media keys and notifications), and the player
+// is reached from here alone. The decisions are SessionRules'; this carries
+// them out and tells whoever shows the session. Nothing is kept about the
+// settings: the tick reads the files afresh every second.
 class PlaybackSession : public QObject
 {
     Q_OBJECT
 
 public:
-    PlaybackSession(MediaPlayer &player, browse::FileListView &files, const scheduler::Clock &clock,
-                    settings::SettingsFolder folder, QObject *parent = nullptr);
+    // output may be null: nothing is known of the desktop's output then.
+    PlaybackSession(Transport &player, const scheduler::Clock &clock,
+                    settings::SettingsFolder folder, AudioOutput *output = nullptr,
+                    QObject *parent = nullptr);
 
-    AutoPlay autoPlayState() const { return state_; }
-    scheduler::LastAlarmDate &lastAlarmDate() { return lastAlarmDate_; }
-    const scheduler::LastAlarmDate &lastAlarmDate() const { return lastAlarmDate_; }
+    AutoPlay autoPlayState() const { return state_.autoPlay; }
+    const scheduler::LastAlarmDate &lastAlarmDate() const { return state_.lastAlarmDate; }
+    const std::optional<AlarmRun> &alarm() const { return state_.alarm; }
+    const std::optional<Snooze> &snoozed() const { return state_.snooze; }
 
-    // The stop button, the stop timer and every change of folder. The state is
-    // written before the player is called, so every notification the stop
-    // raises finds Stopped and advances nothing.
-    void stop();
-    // A click on a file: the next tick plays whichever file is selected then.
+    // The folder whose files are shown and played, and its current file: -1
+    // for none.
+    const QString &folder() const { return folder_; }
+    const QStringList &names() const { return names_; }
+    int currentIndex() const { return state_.index; }
+
+    // The player, to show and to follow; what it is asked to do goes through
+    // the session.
+    const Transport &player() const { return player_; }
+    Abilities abilities() const;
+    // The desktop's output as last heard of.
+    OutputState outputState() const;
+    // What the alarm would meet if it rang now, but for the timer's own
+    // settings; a look at the folder and the file, nothing opened.
+    AlarmOutlook outlook() const;
+
+    // The file list now shows these files of folder, none of them current.
+    void showFolder(const QString &folder, const QStringList &names);
+    // The user made another file current (-1 for none).
+    void select(int index);
+    // A click on a file: the next tick plays whichever file is current then.
     void requestPlay();
+    // Every stop: the stop button, the stop timer, a change of folder, the
+    // player bar's stop, the desktop's. Continuous play ends, the player
+    // stops, and an alarm under way ends with what it changed put back.
+    void stop();
+    // The ringing alarm goes quiet and rings again kSnoozeMinutes later.
+    void snooze();
+    // The play timer's check box or time changed.
+    void playTimerChanged(const scheduler::PlayTimerChange &change);
+    // The program is ending: the alarm's output is put back before it goes.
+    void close();
+
+    // The player bar's and the desktop's wishes, as far as abilities() allow.
+    void play();
+    void pause();
+    void togglePause();
+    void seek(double seconds);
+    void setVolume(int volume);
+    void setMute(bool muted);
+
     // The player announced a change of playState.
     void statusChanged();
-    // The player could not play its file: skip it, sound the chime for an
-    // alarm, or give up after a whole pass in which nothing played.
+    // The player could not play its file.
     void playbackFailed(const QString &reason, bool outputFailed);
 
-    // Stop timer, play timer, pending play, in that order. Never throws: a
-    // step that fails ends the tick and is reported, once until a tick
-    // succeeds again. The play timer fires in its minute, or, when the wall
-    // clock skipped that minute since the last tick that got through, at once
-    // if it is no more than kCatchUpMinutes late.
+    // Stop timer, play timer (and a snooze), pending play, in that order.
+    // Never throws: a step that fails ends the tick and is reported, once
+    // until a tick succeeds again.
     TickResult tick();
 
 Q_SIGNALS:
-    // A failure for the user to read; nothing waits for an answer.
-    void failureReported(const QString &text);
-    // Continuous play was ended: the stop button, the stop timer or a change
-    // of folder. Not raised between the files of continuous play.
+    void currentIndexChanged(int index);
+    // Continuous play was ended: a stop, or a folder where nothing plays. Not
+    // raised between the files of continuous play.
     void stopped();
+    // A failure for the user to read; nothing waits for an answer.
+    void message(const QString &text);
+    // The alarm's notice, shown or replacing the one before.
+    void noticeShown(const chimebox::playback::AlarmNotice &notice);
+    // The alarm ended: a ringing notice goes.
+    void noticeWithdrawn();
+    // An alarm or a snooze began or ended.
+    void alarmChanged();
+    // The desktop's output changed.
+    void outputChanged();
 
 private:
     TickResult runTick();
     bool stopTimerDue() const;
     void playTimer(TickResult &result, const QDateTime &now);
-    void fire(TickResult &result, AlarmOutcome outcome, const QString &date, QTime minute,
-              int index, const QDateTime &now);
-    void pendingPlay(TickResult &result, const QDateTime &now);
+    Situation situation() const;
+    void followOutput();
     void reportTickFailure(const QString &text);
+    void carryOut(const Actions &actions);
 
-    MediaPlayer &player_;
-    browse::FileListView &files_;
+    Transport &player_;
     const scheduler::Clock &clock_;
-    settings::SettingsFolder folder_;
-
-    AutoPlay state_ = AutoPlay::Idle;
-    scheduler::LastAlarmDate lastAlarmDate_;
-    PlaybackFailures failures_;
-    // The clock at the last tick that ran to its end: a minute skipped since
-    // then is caught up.
-    QDateTime previousTick_;
-    // When the alarm last fired, and whether the pending request tries it
-    // again because no audio output was there.
-    QDateTime alarmFiredAt_;
-    QTime alarmTime_;
-    bool retryingAlarm_ = false;
-    // Each kind of failure is reported once until things go right again: a
-    // tick that fails every second until a tick succeeds, a folder that
-    // cannot be played until something plays, the user picks a file or the
-    // alarm fires.
-    bool tickFailureShown_ = false;
-    bool playbackFailureShown_ = false;
+    settings::SettingsFolder settings_;
+    AudioOutput *output_;
+    QString folder_;
+    QStringList names_;
+    SessionState state_;
 };
 
 } // namespace chimebox::playback

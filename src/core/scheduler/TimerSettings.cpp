@@ -6,9 +6,7 @@ namespace chimebox::scheduler {
 
 using settings::SettingsFile;
 
-TimerSettings::TimerSettings(settings::SettingsFolder folder, LastAlarmDate &lastAlarmDate)
-    : folder_(std::move(folder)), lastAlarmDate_(lastAlarmDate)
-{}
+TimerSettings::TimerSettings(settings::SettingsFolder folder) : folder_(std::move(folder)) {}
 
 void TimerSettings::switchMarker(SettingsFile marker, int value)
 {
@@ -23,10 +21,10 @@ void TimerSettings::switchStopTimer(int value)
     switchMarker(SettingsFile::StopMarker, value);
 }
 
-void TimerSettings::switchPlayTimer(int value)
+PlayTimerChange TimerSettings::switchPlayTimer(int value)
 {
     switchMarker(SettingsFile::PlayMarker, value);
-    lastAlarmDate_.rearm();
+    return {true, value != 1};
 }
 
 void TimerSettings::saveStopTime(const QString &hour, const QString &minute)
@@ -35,11 +33,11 @@ void TimerSettings::saveStopTime(const QString &hour, const QString &minute)
         folder_.writeTime(SettingsFile::StopTime, hour, minute);
 }
 
-void TimerSettings::savePlayTime(const QString &hour, const QString &minute)
+PlayTimerChange TimerSettings::savePlayTime(const QString &hour, const QString &minute)
 {
     if (formLoaded_)
         folder_.writeTime(SettingsFile::PlayTime, hour, minute);
-    lastAlarmDate_.rearm();
+    return {};
 }
 
 } // namespace chimebox::scheduler

@@ -1,6 +1,5 @@
 #include "gui/app/DesktopLink.h"
 
-#include "core/playback/AlarmNotice.h"
 #include "core/playback/PlaybackSession.h"
 #include "desktop/AlarmNotifier.h"
 #include "desktop/Mpris.h"
@@ -8,8 +7,8 @@
 
 namespace chimebox::app {
 
-DesktopLink::DesktopLink(Form1 &form, playback::Transport &player, QObject *parent)
-    : QObject(parent), form_(form), player_(player)
+DesktopLink::DesktopLink(Form1 &form, playback::PlaybackSession &session, QObject *parent)
+    : QObject(parent), form_(form), session_(session)
 {}
 
 void DesktopLink::joinSessionBus()
@@ -21,20 +20,23 @@ QString DesktopLink::join(QDBusConnection bus)
 {
     if (!bus.isConnected() || mpris_)
         return {};
-    mpris_ = new desktop::Mpris(
-        player_, [this] { return playback::playPending(form_.session().autoPlayState()); }, this);
-    connect(mpris_, &desktop::Mpris::stopRequested, &form_, &Form1::Command1_Click);
+    mpris_ = new desktop::Mpris(session_, this);
     connect(mpris_, &desktop::Mpris::raiseRequested, this, &DesktopLink::raise);
     connect(mpris_, &desktop::Mpris::quitRequested, &form_, &QWidget::close);
 
+    using playback::PlaybackSession;
     auto *notifier = new desktop::AlarmNotifier(bus, this);
-    connect(&form_, &Form1::alarmTicked, notifier, [notifier](const playback::TickResult &tick) {
-        if (const std::optional<playback::AlarmNotice> notice = playback::alarmNotice(tick))
-            notifier->show(*notice);
-    });
-    connect(notifier, &desktop::AlarmNotifier::stopRequested, &form_, &Form1::Command1_Click);
-    connect(&form_.session(), &playback::PlaybackSession::stopped, notifier,
+    connect(&session_, &PlaybackSession::noticeShown, notifier, &desktop::AlarmNotifier::show);
+    connect(&session_, &PlaybackSession::noticeWithdrawn, notifier,
             &desktop::AlarmNotifier::withdraw);
+    connect(notifier, &desktop::AlarmNotifier::stopRequested, &session_, &PlaybackSession::stop);
+    connect(notifier, &desktop::AlarmNotifier::snoozeRequested, &session_,
+            &PlaybackSession::snooze);
+    // A warning for the evening does not take the place of a ringing alarm.
+    connect(&form_, &Form1::alarmProblem, notifier, [this, notifier](const auto &notice) {
+        if (!session_.alarm())
+            notifier->show(notice);
+    });
     return mpris_->attach(bus);
 }
 

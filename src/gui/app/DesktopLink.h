@@ -5,7 +5,7 @@
 #include <QString>
 
 namespace chimebox::playback {
-class Transport;
+class PlaybackSession;
 }
 namespace chimebox::desktop {
 class Mpris;
@@ -15,15 +15,15 @@ namespace chimebox::app {
 
 class Form1;
 
-// Ties the window to the desktop's session bus: the player for sound menus
-// and media keys, and the alarm's notifications. What they ask of the window
-// is done by its own handlers.
+// Ties the program to the desktop's session bus: the player for sound menus
+// and media keys, and the alarm's notifications. What they ask of playback
+// goes to the playback session; raising and closing, to the window.
 class DesktopLink : public QObject
 {
     Q_OBJECT
 
 public:
-    DesktopLink(Form1 &form, playback::Transport &player, QObject *parent = nullptr);
+    DesktopLink(Form1 &form, playback::PlaybackSession &session, QObject *parent = nullptr);
 
     // Returns the player's name on the bus; empty without a bus, or once
     // joined already.
@@ -34,7 +34,7 @@ private:
     void raise();
 
     Form1 &form_;
-    playback::Transport &player_;
+    playback::PlaybackSession &session_;
     desktop::Mpris *mpris_ = nullptr;
 };
 

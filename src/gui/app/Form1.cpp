@@ -29,33 +29,43 @@ namespace chimebox::app {
 
 namespace {
 
-// A picker whose time can never come round is tinted and says why in its
-// tooltip; size and place stay as they are. A palette that sets no role
-// gives the window's own back.
-void markNeverMatching(QComboBox &picker, const QString &why)
+using Severity = playback::AlarmCheck::Severity;
+
+// The pickers of a timer that will not do what they show are tinted, red for
+// a timer that will not work, amber for what the alarm will put right as it
+// rings, and their tooltip says why; size and place stay as they are. A
+// palette that sets no role gives the window's own back.
+void markPickers(QComboBox &hour, QComboBox &minute, Severity severity, const QString &why)
 {
     QPalette palette;
-    if (!why.isEmpty()) {
-        const QColor tint(0xff, 0xc7, 0xce);
+    if (severity != Severity::Fine) {
+        const bool problem = severity == Severity::Problem;
+        const QColor tint = problem ? QColor(0xff, 0xc7, 0xce) : QColor(0xff, 0xeb, 0x9c);
         palette.setColor(QPalette::Base, tint);
         palette.setColor(QPalette::Button, tint);
-        palette.setColor(QPalette::Text, QColor(0x9c, 0x00, 0x06));
+        palette.setColor(QPalette::Text,
+                         problem ? QColor(0x9c, 0x00, 0x06) : QColor(0x5c, 0x40, 0x00));
     }
-    picker.setPalette(palette);
-    picker.setToolTip(why);
+    for (QComboBox *picker : {&hour, &minute}) {
+        picker->setPalette(palette);
+        picker->setToolTip(why);
+    }
+}
+
+std::optional<QTime> minuteOf(const QComboBox &hour, const QComboBox &minute)
+{
+    return scheduler::minuteOf(settings::parseTime(hour.currentText() + minute.currentText()));
 }
 
 } // namespace
 
 Form1::Form1(Services services, QWidget *parent)
-    : QWidget(parent), services_(std::move(services)), settings_(services_.settingsFolder),
-      favourites_(settings_), placement_(*this, services_.screenTwips),
-      ui_(*this, services_.playerView), exitSave_(settings_, favourites_)
+    : QWidget(parent), services_(std::move(services)), session_(services_.session),
+      settings_(services_.settingsFolder), favourites_(settings_),
+      placement_(*this, services_.screenTwips), ui_(*this, services_.playerView),
+      exitSave_(settings_, favourites_)
 {
-    session_ = std::make_unique<playback::PlaybackSession>(services_.player, *ui_.File1,
-                                                           services_.clock, settings_);
-    timerSettings_ =
-        std::make_unique<scheduler::TimerSettings>(settings_, session_->lastAlarmDate());
+    timerSettings_ = std::make_unique<scheduler::TimerSettings>(settings_);
     wireEvents();
 
     showStartFolder();
@@ -87,11 +97,20 @@ void Form1::wireEvents()
     connect(ui_.File1, &browse::FileList::dropped, this,
             [this](const QMimeData *data) { guarded([&] { File1_OLEDragDrop(data); }); });
     on(ui_.Command1, &QPushButton::clicked, &Form1::Command1_Click);
-    on(&services_.player, &playback::MediaPlayer::StatusChange, &Form1::wmp1_StatusChange);
-    connect(&services_.player, &playback::MediaPlayer::playbackFailed, this,
+    const playback::Transport *player = &session_.player();
+    on(player, &playback::MediaPlayer::StatusChange, &Form1::wmp1_StatusChange);
+    connect(player, &playback::MediaPlayer::playbackFailed, this,
             [this](const QString &reason, bool outputFailed) {
                 guarded([&] { wmp1_PlaybackFailed(reason, outputFailed); });
             });
+    // File1 shows the session's folder and current file; the user's choice of
+    // file becomes the session's.
+    connect(ui_.File1, &browse::FileList::listed, this,
+            [this] { session_.showFolder(ui_.File1->path(), ui_.File1->names()); });
+    connect(ui_.File1, &browse::FileList::selectedRowChanged, &session_,
+            &playback::PlaybackSession::select);
+    connect(&session_, &playback::PlaybackSession::currentIndexChanged, ui_.File1,
+            &browse::FileList::setListIndex);
     on(ui_.Check1, &QCheckBox::clicked, &Form1::Check1_Click);
     on(ui_.Check2, &QCheckBox::clicked, &Form1::Check2_Click);
     const auto wireCombo = [&](QComboBox *combo, void (Form1::*change)(), void (Form1::*click)()) {
@@ -106,12 +125,20 @@ void Form1::wireEvents()
     ui_.raises(ui_.Check1, [this] { Check1_Click(); });
     ui_.raises(ui_.Check2, [this] { Check2_Click(); });
     on(&ui_.Timer1, &QTimer::timeout, &Form1::Timer1_Timer);
+    // What the alarm would meet changes with the folder, the file, the
+    // output, the player bar and a snooze.
+    for (auto changed :
+         {&playback::PlaybackSession::outputChanged, &playback::PlaybackSession::alarmChanged})
+        connect(&session_, changed, this, &Form1::showTimerChecks);
+    connect(ui_.File1, &browse::FileList::listed, this, &Form1::showTimerChecks);
+    connect(ui_.File1, &browse::FileList::selectedRowChanged, this, &Form1::showTimerChecks);
+    connect(player, &playback::Transport::muteChanged, this, &Form1::showTimerChecks);
+    connect(player, &playback::Transport::volumeChanged, this, &Form1::showTimerChecks);
     on(ui_.Command2, &QPushButton::clicked, &Form1::Command2_Click);
     on(ui_.Command3, &QPushButton::clicked, &Form1::Command3_Click);
     on(ui_.Command4, &QPushButton::clicked, &Form1::Command4_Click);
     on(ui_.List1, &QListWidget::itemClicked, &Form1::List1_Click);
-    connect(session_.get(), &playback::PlaybackSession::failureReported, this,
-            &Form1::reportFailure);
+    connect(&session_, &playback::PlaybackSession::message, this, &Form1::reportFailure);
 }
 
 void Form1::showStartFolder()
@@ -142,6 +169,8 @@ void Form1::moveEvent(QMoveEvent *event)
 void Form1::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
+    // An alarm sounding now puts the desktop's output back before the end.
+    session_.close();
     event->accept();
 }
 
@@ -166,7 +195,7 @@ void Form1::Form_Load()
     const RestoreResult result = Restorer(ui_).run(planRestore(settings_, favourites_));
     exitSave_.keep(result.notRestored);
     exitSave_.started(ui_.File1->path());
-    showTimesThatNeverMatch();
+    showTimerChecks();
     timerSettings_->markFormLoaded();
 
     // Start-up runs before the window is shown; the report waits for the
@@ -189,13 +218,13 @@ void Form1::Form_Unload()
 
 void Form1::Drive1_Change()
 {
-    session_->stop();
+    session_.stop();
     ui_.setDir1Path(ui_.Drive1->Drive());
 }
 
 void Form1::Dir1_Change()
 {
-    session_->stop();
+    session_.stop();
     ui_.setFile1Path(ui_.Dir1->path());
 }
 
@@ -208,22 +237,22 @@ void Form1::Command5_Click()
 
 void Form1::File1_MouseUp()
 {
-    session_->requestPlay();
+    session_.requestPlay();
 }
 
 void Form1::Command1_Click()
 {
-    session_->stop();
+    session_.stop();
 }
 
 void Form1::wmp1_StatusChange()
 {
-    session_->statusChanged();
+    session_.statusChanged();
 }
 
 void Form1::wmp1_PlaybackFailed(const QString &reason, bool outputFailed)
 {
-    session_->playbackFailed(reason, outputFailed);
+    session_.playbackFailed(reason, outputFailed);
 }
 
 // Drag and drop.
@@ -254,41 +283,55 @@ void Form1::File1_OLEDragDrop(const QMimeData *data)
 
 void Form1::Check1_Click()
 {
-    showTimesThatNeverMatch();
+    showTimerChecks();
     timerSettings_->switchStopTimer(FormControls::checkValue(*ui_.Check1));
 }
 
 void Form1::Check2_Click()
 {
-    showTimesThatNeverMatch();
-    timerSettings_->switchPlayTimer(FormControls::checkValue(*ui_.Check2));
+    showTimerChecks();
+    session_.playTimerChanged(
+        timerSettings_->switchPlayTimer(FormControls::checkValue(*ui_.Check2)));
 }
 
 void Form1::saveStopTime()
 {
-    showTimesThatNeverMatch();
+    showTimerChecks();
     timerSettings_->saveStopTime(ui_.Combo1->currentText(), ui_.Combo2->currentText());
 }
 
 void Form1::savePlayTime()
 {
-    showTimesThatNeverMatch();
-    timerSettings_->savePlayTime(ui_.Combo3->currentText(), ui_.Combo4->currentText());
+    showTimerChecks();
+    session_.playTimerChanged(
+        timerSettings_->savePlayTime(ui_.Combo3->currentText(), ui_.Combo4->currentText()));
 }
 
-void Form1::showTimesThatNeverMatch()
+void Form1::showTimerChecks()
 {
-    const auto show = [](const QCheckBox &box, scheduler::Timer timer, QComboBox &hour,
-                         QComboBox &minute) {
-        const QString why =
-            FormControls::checkValue(box) == 1
-                ? scheduler::whyItNeverMatches(timer, hour.currentText(), minute.currentText())
-                : QString();
-        markNeverMatching(hour, why);
-        markNeverMatching(minute, why);
-    };
-    show(*ui_.Check1, scheduler::Timer::Stop, *ui_.Combo1, *ui_.Combo2);
-    show(*ui_.Check2, scheduler::Timer::Play, *ui_.Combo3, *ui_.Combo4);
+    ticksToCheck_ = 60;
+    const bool stopOn = FormControls::checkValue(*ui_.Check1) == 1;
+    const QString stopNever =
+        stopOn ? scheduler::whyItNeverMatches(scheduler::Timer::Stop, ui_.Combo1->currentText(),
+                                              ui_.Combo2->currentText())
+               : QString();
+    markPickers(*ui_.Combo1, *ui_.Combo2, stopNever.isEmpty() ? Severity::Fine : Severity::Problem,
+                stopNever);
+
+    const bool playOn = FormControls::checkValue(*ui_.Check2) == 1;
+    playback::AlarmCheck check;
+    if (playOn) {
+        playback::AlarmOutlook outlook = session_.outlook();
+        outlook.neverRings = scheduler::whyItNeverMatches(
+            scheduler::Timer::Play, ui_.Combo3->currentText(), ui_.Combo4->currentText());
+        const std::optional<QTime> minute = minuteOf(*ui_.Combo3, *ui_.Combo4);
+        outlook.minute = minute.value_or(QTime());
+        outlook.stoppedAtOnce = stopOn && minute && minute == minuteOf(*ui_.Combo1, *ui_.Combo2);
+        check = playback::checkAlarm(outlook);
+    }
+    markPickers(*ui_.Combo3, *ui_.Combo4, check.severity, check.text());
+    if (const std::optional<playback::AlarmNotice> notice = alarmWatch_.update(playOn, check))
+        Q_EMIT alarmProblem(*notice);
 }
 
 void Form1::Combo1_Change()
@@ -328,9 +371,11 @@ void Form1::Combo4_Click()
 
 void Form1::Timer1_Timer()
 {
-    const playback::TickResult result = session_->tick();
-    if (result.alarm != playback::AlarmOutcome::None)
-        Q_EMIT alarmTicked(result);
+    session_.tick();
+    // Once a minute, what the alarm would meet is looked at again: a stick
+    // pulled out, a share gone.
+    if (--ticksToCheck_ <= 0)
+        showTimerChecks();
 }
 
 // Favourites and window width.

@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "core/app/ExitSave.h"
 #include "core/favourites/Favourites.h"
+#include "core/playback/AlarmCheck.h"
 #include "core/playback/PlaybackSession.h"
 #include "core/settings/SettingsFiles.h"
 #include "gui/app/FormControls.h"
@@ -20,9 +21,8 @@ namespace chimebox::browse {
 class FileManagerLauncher;
 }
 namespace chimebox::scheduler {
-class Clock;
 class TimerSettings;
-} // namespace chimebox::scheduler
+}
 
 namespace chimebox::app {
 
@@ -31,8 +31,9 @@ class MessageSink;
 // The program's one window. Its handlers are named after their control and
 // event; each hands the event to the rules of the core library (the playback
 // session, the timer settings, the favourites, the window's widths, start-up)
-// and carries out what they decide. The controls are in FormControls; start-up
-// fills them through Restorer.
+// and carries out what they decide. The playback session is given to it: it
+// shows the session's folder and current file. The controls are in
+// FormControls; start-up fills them through Restorer.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -40,9 +41,8 @@ class Form1 : public QWidget
 public:
     struct Services
     {
-        playback::MediaPlayer &player;
+        playback::PlaybackSession &session;
         QWidget *playerView; // shown as wmp1; the window takes ownership
-        const scheduler::Clock &clock;
         MessageSink &messages;
         browse::FileManagerLauncher &fileManager;
         QString settingsFolder;
@@ -53,8 +53,7 @@ public:
     explicit Form1(Services services, QWidget *parent = nullptr);
     ~Form1() override;
 
-    // The continuous-play state and the day the alarm last sounded.
-    const playback::PlaybackSession &session() const { return *session_; }
+    const playback::PlaybackSession &session() const { return session_; }
     // Set as start-up's last act; the time pickers save only from then on.
     bool formLoaded() const;
 
@@ -96,8 +95,9 @@ public Q_SLOTS:
     void wmp1_PlaybackFailed(const QString &reason, bool outputFailed);
 
 Q_SIGNALS:
-    // The play timer did something at this tick: rang, or could not.
-    void alarmTicked(const playback::TickResult &result);
+    // A problem the alarm cannot put right at its minute was found while the
+    // play timer is on: worth telling the desktop.
+    void alarmProblem(const chimebox::playback::AlarmNotice &notice);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -111,8 +111,9 @@ private:
 
     void saveStopTime();
     void savePlayTime();
-    // Marks each ticked timer's pickers whose time can never come round.
-    void showTimesThatNeverMatch();
+    // Marks each ticked timer's pickers whose time can never come round, and
+    // the play timer's with what its alarm would meet if it rang now.
+    void showTimerChecks();
 
     // Runs a handler started by the window system: a failure ends the handler
     // and is reported; the program keeps running.
@@ -120,12 +121,15 @@ private:
     void reportFailure(const QString &text);
 
     Services services_;
+    playback::PlaybackSession &session_;
     settings::SettingsFolder settings_;
     favourites::Favourites favourites_;
     WindowPlacement placement_;
     FormControls ui_;
-    std::unique_ptr<playback::PlaybackSession> session_;
     std::unique_ptr<scheduler::TimerSettings> timerSettings_;
+    playback::AlarmWatch alarmWatch_;
+    // Ticks until the next look at what the alarm would meet.
+    int ticksToCheck_ = 0;
     ExitSave exitSave_;
 };
 

@@ -32,6 +32,8 @@ FileList::FileList(FolderScan &scan, QWidget *parent)
     // One row's size for all: laying out a big folder costs nothing per name.
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { Q_EMIT selectedRowChanged(listIndex()); });
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
     // Like the platform's file list, it starts on the working folder; one
@@ -61,6 +63,12 @@ void FileList::load(const QString &folder, const QString &pattern)
     path_ = folder;
     pattern_ = pattern;
     setListIndex(-1);
+    Q_EMIT listed();
+}
+
+const QStringList &FileList::names() const
+{
+    return names_->names();
 }
 
 int FileList::listIndex() const

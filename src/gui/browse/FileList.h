@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/browse/FileListView.h"
-
 #include <QListView>
 
 class QMimeData;
@@ -12,8 +10,9 @@ class FolderScan;
 class NameListModel;
 
 // `File1`: the names of the current folder's files that match the pattern,
-// in natural order, at most one selected.
-class FileList : public QListView, public FileListView
+// in natural order, at most one selected. It shows which file is current; the
+// playback session holds it.
+class FileList : public QListView
 {
     Q_OBJECT
 
@@ -25,19 +24,25 @@ public:
     // keeps both the previous pattern and listing.
     void setPattern(const QString &pattern);
 
-    QString path() const override { return path_; }
+    QString path() const { return path_; }
+    const QStringList &names() const;
     // Lists path (made absolute and clean), even when it is the folder shown
     // already; afterwards nothing is selected. Throws chimebox::Failure, and
     // keeps the previous listing, when the folder cannot be read.
     void setPath(const QString &path);
 
-    int listIndex() const override;
+    int listIndex() const;
     // Selects and scrolls to index; -1 (or any index outside) clears the selection.
-    void setListIndex(int index) override;
-    int listCount() const override;
-    QString item(int index) const override;
+    void setListIndex(int index);
+    int listCount() const;
+    QString item(int index) const;
 
 Q_SIGNALS:
+    // A folder was listed; nothing is selected.
+    void listed();
+    // The selection changed, by the user or by setListIndex: the selected
+    // row, -1 for none.
+    void selectedRowChanged(int row);
     // A mouse button came up over the list; the press has already moved the
     // selection.
     void mouseReleased();

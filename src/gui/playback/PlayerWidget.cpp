@@ -1,6 +1,6 @@
 #include "gui/playback/PlayerWidget.h"
 
-#include "core/playback/Transport.h"
+#include "core/playback/PlaybackSession.h"
 
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
@@ -51,9 +51,11 @@ QToolButton *makeButton(QWidget *parent, const char *objectName, const QString &
 
 } // namespace
 
-PlayerWidget::PlayerWidget(Transport &player, QWidget *parent)
-    : QWidget(parent), player_(player), playPause_(makeButton(this, "playPauseButton", {})),
-      stop_(makeButton(this, "stopButton", QStringLiteral("停止"))),
+PlayerWidget::PlayerWidget(PlaybackSession &session, QWidget *parent)
+    : QWidget(parent), session_(session), player_(session.player()),
+      playPause_(makeButton(this, "playPauseButton", {})),
+      // The window's "■" is 停止 too; this one stops the file alone.
+      stop_(makeButton(this, "stopButton", QStringLiteral("再生停止"))),
       position_(new QSlider(Qt::Horizontal, this)), time_(new QLabel(this)),
       name_(new QLabel(this)), mute_(makeButton(this, "muteButton", QStringLiteral("ミュート"))),
       volume_(new QSlider(Qt::Horizontal, this))
@@ -90,10 +92,10 @@ PlayerWidget::PlayerWidget(Transport &player, QWidget *parent)
     rows->addLayout(transport);
     rows->addLayout(details);
 
-    connect(playPause_, &QToolButton::clicked, &player_, &Transport::togglePause);
-    connect(stop_, &QToolButton::clicked, &player_, &Transport::stop);
-    connect(mute_, &QToolButton::toggled, &player_, &Transport::setMute);
-    connect(volume_, &QSlider::valueChanged, &player_, &Transport::setVolume);
+    connect(playPause_, &QToolButton::clicked, &session_, &PlaybackSession::togglePause);
+    connect(stop_, &QToolButton::clicked, &session_, &PlaybackSession::stop);
+    connect(mute_, &QToolButton::toggled, &session_, &PlaybackSession::setMute);
+    connect(volume_, &QSlider::valueChanged, &session_, &PlaybackSession::setVolume);
     // While the handle is held the bar shows where it would go; the seek
     // happens on release. Clicks beside the handle seek at once.
     connect(position_, &QSlider::sliderMoved, this, [this] { showTime(); });
@@ -103,7 +105,7 @@ PlayerWidget::PlayerWidget(Transport &player, QWidget *parent)
             QMetaObject::invokeMethod(this, &PlayerWidget::seekToSlider, Qt::QueuedConnection);
     });
 
-    connect(&player_, &MediaPlayer::StatusChange, this, &PlayerWidget::showState);
+    connect(&player_, &Transport::StatusChange, this, &PlayerWidget::showState);
     connect(&player_, &Transport::positionChanged, this, &PlayerWidget::showPosition);
     connect(&player_, &Transport::durationChanged, this, &PlayerWidget::showDuration);
     connect(&player_, &Transport::currentNameChanged, this, &PlayerWidget::showName);
@@ -123,15 +125,14 @@ PlayerWidget::PlayerWidget(Transport &player, QWidget *parent)
 
 void PlayerWidget::showState()
 {
-    const int state = player_.playState();
-    const bool playing = state == Playing;
+    const Abilities can = session_.abilities();
     playPause_->setIcon(
-        style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    playPause_->setToolTip(playing ? QStringLiteral("一時停止") : QStringLiteral("再生"));
+        style()->standardIcon(can.pause ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    playPause_->setToolTip(can.pause ? QStringLiteral("一時停止") : QStringLiteral("再生"));
     playPause_->setAccessibleName(playPause_->toolTip());
-    playPause_->setEnabled(playing || state == Paused || !player_.currentName().isEmpty());
-    stop_->setEnabled(state == Playing || state == Paused || state == Transitioning);
-    position_->setEnabled(playing || state == Paused);
+    playPause_->setEnabled(can.loaded);
+    stop_->setEnabled(can.stop);
+    position_->setEnabled(can.seek);
 }
 
 void PlayerWidget::showPosition(double seconds)
@@ -179,7 +180,7 @@ void PlayerWidget::showMute(bool muted)
 
 void PlayerWidget::seekToSlider()
 {
-    player_.seek(double(position_->value()) / kTicksPerSecond);
+    session_.seek(double(position_->value()) / kTicksPerSecond);
     showTime();
 }
 
@@ -191,22 +192,23 @@ void PlayerWidget::resizeEvent(QResizeEvent *event)
 
 void PlayerWidget::contextMenuEvent(QContextMenuEvent *event)
 {
-    const int state = player_.playState();
+    const Abilities can = session_.abilities();
     QMenu menu(this);
-    QAction *play = menu.addAction(QStringLiteral("再生"), &player_, &Transport::play);
-    play->setEnabled(state != Playing && playPause_->isEnabled());
-    QAction *pause = menu.addAction(QStringLiteral("一時停止"), &player_, &Transport::pause);
-    pause->setEnabled(state == Playing);
-    QAction *stop = menu.addAction(QStringLiteral("停止"), &player_, &Transport::stop);
-    stop->setEnabled(stop_->isEnabled());
+    QAction *play = menu.addAction(QStringLiteral("再生"), &session_, &PlaybackSession::play);
+    play->setEnabled(can.play);
+    QAction *pause = menu.addAction(QStringLiteral("一時停止"), &session_, &PlaybackSession::pause);
+    pause->setEnabled(can.pause);
+    QAction *stop = menu.addAction(QStringLiteral("再生停止"), &session_, &PlaybackSession::stop);
+    stop->setEnabled(can.stop);
     menu.addSeparator();
-    QAction *mute = menu.addAction(QStringLiteral("ミュート"), &player_, &Transport::setMute);
+    QAction *mute =
+        menu.addAction(QStringLiteral("ミュート"), &session_, &PlaybackSession::setMute);
     mute->setCheckable(true);
     mute->setChecked(player_.isMuted());
     menu.addAction(QStringLiteral("音量を上げる"), this,
-                   [this] { player_.setVolume(player_.volume() + 10); });
+                   [this] { session_.setVolume(player_.volume() + 10); });
     menu.addAction(QStringLiteral("音量を下げる"), this,
-                   [this] { player_.setVolume(player_.volume() - 10); });
+                   [this] { session_.setVolume(player_.volume() - 10); });
     menu.exec(event->globalPos());
 }
 

@@ -8,17 +8,19 @@ class QToolButton;
 
 namespace chimebox::playback {
 
+class PlaybackSession;
 class Transport;
 
 // The player's own transport bar: play/pause, stop, a position bar to drag,
-// elapsed and total time, the file's name, mute and volume. It only calls the
-// player and follows its signals.
+// elapsed and total time, the file's name, mute and volume. It shows the
+// player and follows its signals; what the user asks of it goes to the
+// playback session.
 class PlayerWidget : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit PlayerWidget(Transport &player, QWidget *parent = nullptr);
+    explicit PlayerWidget(PlaybackSession &session, QWidget *parent = nullptr);
 
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -33,7 +35,8 @@ private:
     void showMute(bool muted);
     void seekToSlider();
 
-    Transport &player_;
+    PlaybackSession &session_;
+    const Transport &player_;
     QToolButton *playPause_;
     QToolButton *stop_;
     QSlider *position_;

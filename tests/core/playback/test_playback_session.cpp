@@ -30,7 +30,7 @@ private Q_SLOTS:
     void init()
     {
         rig = std::make_unique<SessionRig>();
-        rig->files.show(QStringLiteral("/music"), {"a.mp3", "b.mp3", "c.mp3"});
+        rig->session.showFolder(QStringLiteral("/music"), {"a.mp3", "b.mp3", "c.mp3"});
         rig->player.startsPlaying = false;
         rig->player.putPlayState(PlayState::Stopped);
     }
@@ -47,7 +47,7 @@ private Q_SLOTS:
     {
         QFETCH(int, from);
         SessionRig &r = *rig;
-        r.files.setListIndex(0);
+        r.session.select(0);
         r.player.putPlayState(PlayState::Playing);
         r.reach(AutoPlay(from));
         // The player's report of "stopped" arrives inside stop(): right after
@@ -57,17 +57,17 @@ private Q_SLOTS:
         QCOMPARE(stopped.size(), 1);
         QCOMPARE(r.player.calls, QStringList{"stop"});
         QCOMPARE(r.state(), AutoPlay::Stopped);
-        QCOMPARE(r.files.selected(), 0);
+        QCOMPARE(r.session.currentIndex(), 0);
         QVERIFY(!r.run().urlSet);
     }
 
     void aClickRequestsWhateverIsSelectedAtTheTick()
     {
         SessionRig &r = *rig;
-        r.files.setListIndex(-1);
+        r.session.select(-1);
         r.session.requestPlay();
         QCOMPARE(r.state(), AutoPlay::Requested);
-        r.files.setListIndex(2);
+        r.session.select(2);
         QVERIFY(r.run().urlSet);
         QCOMPARE(r.player.urls, QStringList{"/music/c.mp3"});
         QCOMPARE(r.state(), AutoPlay::Idle);
@@ -76,11 +76,11 @@ private Q_SLOTS:
     void theEndOfAFileRequestsTheNext()
     {
         SessionRig &r = *rig;
-        r.files.setListIndex(2);
+        r.session.select(2);
         QSignalSpy stopped(&r.session, &PlaybackSession::stopped);
         r.player.finishFile();
         QCOMPARE(r.state(), AutoPlay::Requested);
-        QCOMPARE(r.files.selected(), 0);
+        QCOMPARE(r.session.currentIndex(), 0);
         r.run();
         QCOMPARE(r.player.urls, QStringList{"/music/a.mp3"});
         // Continuous play goes on: nothing stopped it.
@@ -90,10 +90,10 @@ private Q_SLOTS:
     void unplayableFilesAreSkippedForOnePass()
     {
         SessionRig &r = *rig;
-        r.files.setListIndex(0);
+        r.session.select(0);
         startAndFail(r);
         QCOMPARE(r.state(), AutoPlay::Requested);
-        QCOMPARE(r.files.selected(), 1);
+        QCOMPARE(r.session.currentIndex(), 1);
         r.run();
         r.player.fail();
         r.run();
@@ -108,7 +108,7 @@ private Q_SLOTS:
     void aFileThatPlaysStartsANewPass()
     {
         SessionRig &r = *rig;
-        r.files.setListIndex(0);
+        r.session.select(0);
         startAndFail(r);
         r.run();
         r.player.fail();
@@ -129,7 +129,7 @@ private Q_SLOTS:
     void filesThatOpenButMakeNoSoundGiveUpAfterAPass()
     {
         SessionRig &r = *rig;
-        r.files.setListIndex(0);
+        r.session.select(0);
         r.session.requestPlay();
         for (int i = 0; i < 3; ++i) {
             QVERIFY(r.run().urlSet);
@@ -144,13 +144,13 @@ private Q_SLOTS:
     void theStopButtonForgetsTheFailuresCounted()
     {
         SessionRig &r = *rig;
-        r.files.setListIndex(0);
+        r.session.select(0);
         startAndFail(r);
         r.run();
         r.player.fail();
         r.session.stop();
         // A new start after the stop gets a whole pass of its own.
-        r.files.setListIndex(0);
+        r.session.select(0);
         startAndFail(r);
         r.run();
         r.player.fail();
@@ -167,13 +167,13 @@ private Q_SLOTS:
         SessionRig &r = *rig;
         r.playAt("0730\r\n");
         r.clock.set(QTime(7, 30));
-        r.files.setListIndex(0);
+        r.session.select(0);
         QVERIFY(r.run().alarmFired());
         r.player.fail();
         QCOMPARE(r.player.calls, (QStringList{"url:/music/a.mp3", "chime"}));
         // The chime ends like any file, and the next file follows it.
         r.player.finishFile();
-        QCOMPARE(r.files.selected(), 1);
+        QCOMPARE(r.session.currentIndex(), 1);
         r.clock.advanceSecond();
         r.run();
         QCOMPARE(r.player.urls.last(), QStringLiteral("/music/b.mp3"));
@@ -202,7 +202,7 @@ private Q_SLOTS:
         QFETCH(bool, heard);
         SessionRig &r = *rig;
         r.playAt("0730\r\n");
-        r.files.setListIndex(0);
+        r.session.select(0);
         const QString reason = QStringLiteral("音声を出力できません（x）");
         QList<chimebox::playback::AlarmOutcome> outcomes;
         for (int s = 0; s <= 400; ++s) {
@@ -240,8 +240,8 @@ private Q_SLOTS:
     void aFailureIsReportedOnceUntilSomethingPlaysOrTheUserPicks()
     {
         SessionRig &r = *rig;
-        r.files.show(QStringLiteral("/music"), {"a.mp3"});
-        r.files.setListIndex(0);
+        r.session.showFolder(QStringLiteral("/music"), {"a.mp3"});
+        r.session.select(0);
         startAndFail(r);
         QCOMPARE(r.reported.size(), 1);
         // A late report after giving up says nothing more.
@@ -251,6 +251,14 @@ private Q_SLOTS:
         startAndFail(r);
         QCOMPARE(r.reported.size(), 2);
 
+        // A file that plays to its end is news too: the user played the last
+        // one again from the bar, and the folder then fails once more.
+        r.player.setPlayState(PlayState::Playing);
+        r.player.finishFile();
+        r.run();
+        r.player.fail();
+        QCOMPARE(r.reported.size(), 3);
+
         // No sound can come out at all: said once, in the engine's own words.
         r.reported.clear();
         r.session.requestPlay();
@@ -258,6 +266,15 @@ private Q_SLOTS:
         r.player.fail(QStringLiteral("音声を出力できません（x）"), true);
         QCOMPARE(r.reported, QStringList{"音声を出力できません（x）"});
         QCOMPARE(r.state(), AutoPlay::Stopped);
+
+        // An alarm that then finds no output either is news again.
+        r.playAt("0730\r\n");
+        r.clock.set(QTime(7, 30));
+        QVERIFY(r.run().alarmFired());
+        r.player.fail(QStringLiteral("音声を出力できません（x）"), true);
+        QCOMPARE(r.reported.size(), 2);
+        QVERIFY2(r.reported.last().contains(QStringLiteral("5 分間")),
+                 qPrintable(r.reported.last()));
     }
 };
 

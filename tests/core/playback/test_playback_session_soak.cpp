@@ -53,8 +53,8 @@ private Q_SLOTS:
         SessionRig r;
         QVERIFY(r.dir.isValid());
         const QStringList names{"1.mp3", "2.mp3", "3.mp3", "4.mp3", "5.mp3", "6.mp3", "7.mp3"};
-        r.files.show(QStringLiteral("/music"), names);
-        r.files.setListIndex(0);
+        r.session.showFolder(QStringLiteral("/music"), names);
+        r.session.select(0);
         r.stopAt("2300\r\n");
         r.playAt("0730\r\n");
         const QDate first(2024, 3, 4);
@@ -91,7 +91,7 @@ private Q_SLOTS:
                 // Once, that is just before the stop minute's first tick,
                 // which then finds the next file requested.
                 const bool endAtStop = day == kEndAtStopDay && now == stopMinute;
-                if (playing && (++playedFor >= lengthOf(r.files.selected()) || endAtStop)) {
+                if (playing && (++playedFor >= lengthOf(r.session.currentIndex()) || endAtStop)) {
                     r.player.finishFile();
                     ++filesEnded;
                 }

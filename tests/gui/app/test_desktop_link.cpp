@@ -21,8 +21,8 @@ const QString kRoot = QStringLiteral("org.mpris.MediaPlayer2");
 
 } // namespace
 
-// The window on a bus of the test's own: what the sound menu and the alarm's
-// notification ask is done by the window's own handlers.
+// The program on a bus of the test's own: what the sound menu and the alarm's
+// notification ask reaches the playback session the window shows.
 class TestDesktopLink : public QObject
 {
     Q_OBJECT
@@ -38,21 +38,19 @@ class TestDesktopLink : public QObject
 
     bool join()
     {
-        link = std::make_unique<chimebox::app::DesktopLink>(*h->form, h->player);
+        link = std::make_unique<chimebox::app::DesktopLink>(*h->form, h->session);
         const QString name = link->join(bus->connect(QStringLiteral("program")));
         client = std::make_unique<BusClient>(BusClient{bus->connect(QStringLiteral("client")), name,
                                                        QStringLiteral("/org/mpris/MediaPlayer2")});
         return name == QStringLiteral("org.mpris.MediaPlayer2.chimebox");
     }
 
-    // The window on the bus with server beside it, the play timer armed for
-    // 07:30 and the clock in that minute: the next tick rings.
+    // The window on the bus with server beside it, and the clock in the play
+    // timer's minute: the next tick rings.
     bool atTheAlarmMinute(FakeNotificationServer &server)
     {
         if (!server.attach(bus->connect(QStringLiteral("server"))) || !join())
             return false;
-        h->putSetting("player.ini", "\r\n");
-        h->putSetting("playtime.ini", "0730\r\n");
         h->clock.set(QTime(7, 30, 5));
         return true;
     }
@@ -66,6 +64,9 @@ private Q_SLOTS:
         folder = h->makeFolder(QStringLiteral("music"),
                                {QStringLiteral("a.mp3"), QStringLiteral("b.mp3")});
         h->putSetting("chimebox.ini", folder.toUtf8() + "\r\n");
+        // The play timer on for 07:30; the clock stands at 07:00.
+        h->putSetting("player.ini", "\r\n");
+        h->putSetting("playtime.ini", "0730\r\n");
         QVERIFY(h->loadAndShow());
     }
     void cleanup()
@@ -131,7 +132,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return server.notices.size() == 1; }, 5000));
         QCOMPARE(server.notices.first().summary, QStringLiteral("07:30 のアラーム"));
         QCOMPARE(server.notices.first().body, QStringLiteral("b.mp3"));
-        QCOMPARE(server.notices.first().actions, (QStringList{"stop", "停止"}));
+        QCOMPARE(server.notices.first().actions,
+                 (QStringList{"stop", "停止", "snooze", "スヌーズ（10 分）"}));
 
         // Continuous play moves on: the notice stays.
         h->player.finishFile();
@@ -146,6 +148,39 @@ private Q_SLOTS:
         QCOMPARE(h->autoPlayState(), 4);
         QVERIFY(QTest::qWaitFor([&] { return !server.closed.isEmpty(); }, 5000));
         QCOMPARE(server.closed, QList<uint>{1});
+    }
+
+    // Snooze: quiet at once, the notice gone, and the same file ten minutes
+    // later with a notice of its own; the next day's alarm is unchanged.
+    void snoozeRingsAgainTenMinutesLater()
+    {
+        FakeNotificationServer server;
+        QVERIFY(atTheAlarmMinute(server));
+        files()->setListIndex(1);
+        tick();
+        QVERIFY(QTest::qWaitFor([&] { return server.notices.size() == 1; }, 5000));
+        h->player.finishFile();
+        tick();
+        QCOMPARE(h->player.URL(), folder + QStringLiteral("/a.mp3"));
+
+        Q_EMIT server.ActionInvoked(1, QStringLiteral("snooze"));
+        QVERIFY(QTest::qWaitFor([&] { return h->autoPlayState() == 4; }, 5000));
+        QCOMPARE(h->player.playState(), int(PlayState::Stopped));
+        QVERIFY(QTest::qWaitFor([&] { return server.closed == QList<uint>{1}; }, 5000));
+        const QString tip = h->find<QWidget>("Combo3")->toolTip();
+        QVERIFY2(tip.contains(QStringLiteral("07:40 にもう一度鳴ります")), qPrintable(tip));
+
+        h->player.urls.clear();
+        // Snoozed at 07:30:05.
+        h->clock.set(QTime(7, 40, 4));
+        tick();
+        QVERIFY(h->player.urls.isEmpty());
+        h->clock.set(QTime(7, 40, 5));
+        tick();
+        QCOMPARE(h->player.urls, QStringList{folder + QStringLiteral("/b.mp3")});
+        QVERIFY(QTest::qWaitFor([&] { return server.notices.size() == 2; }, 5000));
+        QCOMPARE(server.notices.last().summary, QStringLiteral("07:30 のアラーム（スヌーズ）"));
+        QCOMPARE(h->session.lastAlarmDate().text(), QStringLiteral("03-01-2024"));
     }
 
     // The stop button takes a ringing alarm's notice away too.
@@ -164,15 +199,13 @@ private Q_SLOTS:
     // window runs and rings as ever.
     void withoutABusOrAServerNothingFails()
     {
-        chimebox::app::DesktopLink offBus(*h->form, h->player);
+        chimebox::app::DesktopLink offBus(*h->form, h->session);
         QCOMPARE(offBus.join(QDBusConnection::connectToBus(
                      QStringLiteral("unix:path=/nonexistent/chimebox-test-bus"),
                      QStringLiteral("nowhere"))),
                  QString());
         QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
         QVERIFY(join());
-        h->putSetting("player.ini", "\r\n");
-        h->putSetting("playtime.ini", "0730\r\n");
         h->clock.set(QTime(7, 30, 5));
         tick();
         QCOMPARE(h->player.urls.size(), 1);

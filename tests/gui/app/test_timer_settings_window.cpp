@@ -255,10 +255,13 @@ private Q_SLOTS:
 
     // A ticked timer whose time never comes round has its pickers tinted,
     // with the reason as their tooltip, in place: at start-up and at every
-    // change of its time or switch.
+    // change of its time or switch. So has a play timer whose alarm would
+    // not be heard, as soon as that changes.
     void aTimeThatNeverComesRoundIsMarked()
     {
         FormHarness h;
+        const QString folder = h.makeFolder(QStringLiteral("music"), {QStringLiteral("a.mp3")});
+        h.putSetting("chimebox.ini", folder.toUtf8() + "\r\n");
         h.putSetting("player.ini", "\r\n");
         h.putSetting("playtime.ini", "730\r\n");
         h.putSetting("stoptime.ini", "2215\r\n");
@@ -295,6 +298,13 @@ private Q_SLOTS:
         h.click("Check1");
         QVERIFY(!marked(stopHour) && !marked(stopMinute));
         QCOMPARE(playHour->geometry(), place);
+
+        // The desktop's output muted in the evening: said at once.
+        FakeOutput::OutputLevel muted = h.output.state().level;
+        muted.muted = true;
+        h.output.userSets(muted);
+        QVERIFY(marked(playHour) && marked(playMinute));
+        QCOMPARE(playHour->toolTip(), QStringLiteral("出力がミュートです。鳴るときに解除します。"));
         QCOMPARE(h.messages.failures, QStringList());
     }
 

@@ -1,0 +1,265 @@
+#include "core/playback/MediaPlayer.h"
+#include "core/playback/SessionRules.h"
+#include "support/TestMain.h"
+
+#include <QTest>
+
+using namespace chimebox::playback;
+using Kind = PlayerCommand::Kind;
+
+namespace {
+
+const QDateTime k0730(QDate(2024, 3, 1), QTime(7, 30, 5));
+
+OutputState speakers(bool muted, int percent)
+{
+    OutputLevel level = OutputLevel::at(percent, 2);
+    level.muted = muted;
+    return {OutputState::Server::Ready, "speakers", {}, level};
+}
+
+// The alarm fired at 07:30:05 and asks for the second of three files.
+SessionState fired()
+{
+    SessionState state;
+    state.index = 1;
+    TickResult result;
+    fireAlarm(state, result, {AlarmOutcome::OnTime, QTime(7, 30), 0, "03-01-2024"}, 3, k0730);
+    return state;
+}
+
+PendingPlay pending(const OutputState &output, bool barMuted = false, int barVolume = 50)
+{
+    return {{{"/music", 3}, output, k0730}, "b.mp3", barMuted, barVolume};
+}
+
+// The alarm's file sounding, having found the output muted at 10 %.
+SessionState ringing(Actions *actions = nullptr)
+{
+    SessionState state = fired();
+    TickResult result;
+    result.alarm = AlarmOutcome::OnTime;
+    const Actions started = pendingPlay(state, result, pending(speakers(true, 10)));
+    if (actions)
+        *actions = started;
+    return state;
+}
+
+QList<Kind> kinds(const Actions &actions)
+{
+    QList<Kind> found;
+    for (const PlayerCommand &command : actions.player)
+        found.append(command.kind);
+    return found;
+}
+
+} // namespace
+
+// The playback session's decisions: what to play, the alarm's audibility,
+// its end, snooze and chime, each from a state and what was read.
+class TestSessionRules : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void oneRuleForWhatTheBarAndTheDesktopMayDo_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<bool>("hasFile");
+        QTest::addColumn<Abilities>("can"); // loaded, play, pause, seek, stop
+        QTest::newRow("nothing yet") << int(Undefined) << false << Abilities{};
+        QTest::newRow("opening") << int(Transitioning) << true
+                                 << Abilities{true, true, false, false, true};
+        QTest::newRow("playing") << int(Playing) << true
+                                 << Abilities{true, false, true, true, true};
+        QTest::newRow("paused") << int(Paused) << true << Abilities{true, true, false, true, true};
+        QTest::newRow("stopped after a file")
+            << int(Stopped) << true << Abilities{true, true, false, false, false};
+    }
+    void oneRuleForWhatTheBarAndTheDesktopMayDo()
+    {
+        QFETCH(int, state);
+        QFETCH(bool, hasFile);
+        QFETCH(Abilities, can);
+        QCOMPARE(abilitiesOf(state, hasFile), can);
+    }
+
+    // The alarm turns up a bar that would hide it; music the user starts
+    // keeps the bar as the user left it.
+    void theAlarmTurnsUpThePlayerBar_data()
+    {
+        QTest::addColumn<bool>("byAlarm");
+        QTest::addColumn<bool>("muted");
+        QTest::addColumn<int>("volume");
+        QTest::addColumn<QList<Kind>>("commands");
+        QTest::newRow("alarm, bar as it should be") << true << false << 10 << QList{Kind::Open};
+        QTest::newRow("alarm, bar muted") << true << true << 50 << QList{Kind::Unmute, Kind::Open};
+        QTest::newRow("alarm, bar at 9")
+            << true << false << 9 << QList{Kind::SetVolume, Kind::Open};
+        QTest::newRow("alarm, both")
+            << true << true << 0 << QList{Kind::Unmute, Kind::SetVolume, Kind::Open};
+        QTest::newRow("a click, bar muted at 0") << false << true << 0 << QList{Kind::Open};
+    }
+    void theAlarmTurnsUpThePlayerBar()
+    {
+        QFETCH(bool, byAlarm);
+        QFETCH(bool, muted);
+        QFETCH(int, volume);
+        QFETCH(QList<Kind>, commands);
+        SessionState state;
+        state.index = 1;
+        TickResult result;
+        if (byAlarm) {
+            state = fired();
+            result.alarm = AlarmOutcome::OnTime;
+        } else {
+            requestPlay(state);
+        }
+        const Actions actions =
+            pendingPlay(state, result, pending(speakers(false, 80), muted, volume));
+        QCOMPARE(kinds(actions), commands);
+        if (commands.contains(Kind::SetVolume))
+            QCOMPARE(actions.player.at(commands.indexOf(Kind::SetVolume)).volume, 50);
+    }
+
+    // The output is raised as the alarm starts, said in its notice, and put
+    // back by whatever ends the alarm, once.
+    void everyEndOfTheAlarmPutsTheOutputBack_data()
+    {
+        QTest::addColumn<QString>("end");
+        for (const char *end : {"stop", "snooze", "close"})
+            QTest::newRow(end) << QString::fromLatin1(end);
+    }
+    void everyEndOfTheAlarmPutsTheOutputBack()
+    {
+        QFETCH(QString, end);
+        Actions started;
+        SessionState state = ringing(&started);
+        const OutputLevel raised = OutputLevel::at(50, 2);
+        QCOMPARE(started.output, (QList<OutputCommand>{{"speakers", raised}}));
+        QVERIFY(started.notice && started.notice->ringing);
+        QCOMPARE(started.notice->body,
+                 QStringLiteral("b.mp3\n出力のミュートを解除し、音量を 50% に上げました"));
+
+        const OutputState now = speakers(false, 50);
+        const Actions ended = end == "stop"     ? stop(state, now)
+                              : end == "snooze" ? snooze(state, now, k0730)
+                                                : close(state, now);
+        QCOMPARE(ended.output, (QList<OutputCommand>{{"speakers", speakers(true, 10).level}}));
+        QVERIFY(ended.noticeWithdrawn);
+        QVERIFY(!state.alarm);
+        QCOMPARE(kinds(ended), end == "close" ? QList<Kind>{} : QList{Kind::Stop});
+        QCOMPARE(state.snooze.has_value(), end == "snooze");
+        // Ended already: a second stop puts back nothing.
+        const Actions again = stop(state, now);
+        QVERIFY(again.output.isEmpty() && !again.noticeWithdrawn);
+    }
+
+    // An output not yet heard from when the alarm starts is raised when it
+    // answers; one that was loud then is the user's to turn down.
+    void theOutputIsLookedAtOnce()
+    {
+        SessionState state = fired();
+        TickResult result;
+        result.alarm = AlarmOutcome::OnTime;
+        OutputState connecting;
+        QVERIFY(pendingPlay(state, result, pending(connecting)).output.isEmpty());
+        QCOMPARE(outputChanged(state, speakers(true, 80)).output.size(), 1);
+
+        state = fired();
+        QVERIFY(pendingPlay(state, result, pending(speakers(false, 80))).output.isEmpty());
+        QVERIFY(outputChanged(state, speakers(true, 80)).output.isEmpty());
+        QVERIFY(stop(state, speakers(true, 80)).output.isEmpty());
+    }
+
+    // Snooze: quiet now, the same file ten minutes later, caught up after a
+    // sleep; the day's alarm stays spent, and a timer switched off forgets it.
+    void snoozeRingsAgainTenMinutesLater_data()
+    {
+        QTest::addColumn<int>("after"); // seconds after the snooze
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("minutesLate");
+        QTest::newRow("9:59 later") << 599 << false << int(AlarmOutcome::None) << 0;
+        QTest::newRow("10 minutes later") << 600 << false << int(AlarmOutcome::OnTime) << 0;
+        QTest::newRow("asleep through it")
+            << 600 + 15 * 60 << false << int(AlarmOutcome::CaughtUp) << 15;
+        QTest::newRow("asleep too long")
+            << 600 + 31 * 60 << false << int(AlarmOutcome::Missed) << 31;
+        QTest::newRow("music playing then") << 600 << true << int(AlarmOutcome::None) << 0;
+    }
+    void snoozeRingsAgainTenMinutesLater()
+    {
+        QFETCH(int, after);
+        QFETCH(bool, playing);
+        QFETCH(int, outcome);
+        QFETCH(int, minutesLate);
+        SessionState state = ringing();
+        state.index = 2; // continuous play moved on
+        snooze(state, speakers(false, 50), k0730);
+        QCOMPARE(state.snooze->at, k0730.addSecs(600));
+        TickResult result;
+        const Actions actions =
+            snoozeDue(state, result, !playing, {"a.mp3", "b.mp3", "c.mp3"}, k0730.addSecs(after));
+        QCOMPARE(int(result.alarm), outcome);
+        QCOMPARE(result.minutesLate, minutesLate);
+        QCOMPARE(state.lastAlarmDate.text(), QStringLiteral("03-01-2024"));
+        const bool rings = result.alarmFired();
+        QCOMPARE(state.autoPlay == AutoPlay::Requested, rings);
+        QCOMPARE(state.snooze.has_value(), after < 600);
+        if (rings) {
+            QCOMPARE(state.index, 1); // the alarm's own file again
+            QVERIFY(state.alarm->snoozed);
+        }
+        QCOMPARE(actions.messages.size(), outcome == int(AlarmOutcome::Missed) ? 1 : 0);
+
+        SessionState off = ringing();
+        snooze(off, speakers(false, 50), k0730);
+        QVERIFY(playTimerChanged(off, true).alarmChanged);
+        QVERIFY(!off.snooze);
+    }
+
+    // Nothing to play: the chime sounds over and over, without a box, until
+    // the alarm is stopped or half an hour has passed.
+    void anAlarmWithNothingToPlayChimesForHalfAnHour()
+    {
+        SessionState state = ringing();
+        const Situation gone{{"/music", 3, false, false}, speakers(false, 50), k0730};
+        // The alarm's file fails (a chime), then every other one in turn.
+        QCOMPARE(kinds(playbackFailed(state, "x", false, gone)), QList{Kind::Chime});
+        state.failures.played();
+        for (int i = 0; i < 2; ++i) {
+            state.failures.started(false);
+            QCOMPARE(playbackFailed(state, "x", false, gone).messages, QStringList());
+        }
+        state.failures.started(false);
+        const Actions chiming = playbackFailed(state, "x", false, gone);
+        QVERIFY(chiming.messages.isEmpty());
+        QCOMPARE(state.alarm->chime, ChimeReason::FolderMissing);
+        QCOMPARE(chiming.notice->body,
+                 QStringLiteral("フォルダが見つからないため、チャイムを鳴らしています\n"
+                                "出力のミュートを解除し、音量を 50% に上げました"));
+
+        // The chime plays, ends, and is asked for again; the folder stays
+        // where it is.
+        const int at = state.index;
+        const auto chimeAt = [&](int minutes) {
+            Situation later = gone;
+            later.now = k0730.addSecs(minutes * 60);
+            TickResult result;
+            if (!kinds(pendingPlay(state, result, {later, {}, false, 50})).contains(Kind::Chime))
+                return false;
+            const Actions ended = statusChanged(state, {MediaEnded, Transitioning, Stopped}, later);
+            return !ended.noticeWithdrawn && state.index == at &&
+                   state.autoPlay == AutoPlay::Requested;
+        };
+        QVERIFY(chimeAt(0));
+        QVERIFY(chimeAt(29));
+        QVERIFY(!chimeAt(30));
+        QVERIFY(!state.alarm);
+        QCOMPARE(state.autoPlay, AutoPlay::Stopped);
+    }
+};
+
+CHIMEBOX_TEST_MAIN(TestSessionRules)
+#include "test_session_rules.moc"
