@@ -42,7 +42,6 @@ PulseLibrary load()
     resolve(pulse, api.contextGetServerInfo, "pa_context_get_server_info");
     resolve(pulse, api.contextGetSinkInfoList, "pa_context_get_sink_info_list");
     resolve(pulse, api.contextGetSinkInputInfoList, "pa_context_get_sink_input_info_list");
-    resolve(pulse, api.contextGetClientInfoList, "pa_context_get_client_info_list");
     resolve(pulse, api.contextSetSinkVolumeByName, "pa_context_set_sink_volume_by_name");
     resolve(pulse, api.contextSetSinkMuteByName, "pa_context_set_sink_mute_by_name");
     resolve(pulse, api.operationUnref, "pa_operation_unref");

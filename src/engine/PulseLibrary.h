@@ -29,7 +29,6 @@ struct PulseLibrary
     decltype(&pa_context_get_server_info) contextGetServerInfo;
     decltype(&pa_context_get_sink_info_list) contextGetSinkInfoList;
     decltype(&pa_context_get_sink_input_info_list) contextGetSinkInputInfoList;
-    decltype(&pa_context_get_client_info_list) contextGetClientInfoList;
     decltype(&pa_context_set_sink_volume_by_name) contextSetSinkVolumeByName;
     decltype(&pa_context_set_sink_mute_by_name) contextSetSinkMuteByName;
     decltype(&pa_operation_unref) operationUnref;

@@ -115,17 +115,9 @@ struct PulseOutput::Answers
     {
         if (last != 0)
             return to(output).answerArrived();
-        to(output).reading_.streams.append({info->index, info->sink, info->client,
+        to(output).reading_.streams.append({info->index, info->sink,
                                             processIdIn(*to(output).pa_, info->proplist),
                                             info->corked != 0});
-    }
-
-    static void client(pa_context *, const pa_client_info *info, int last, void *output)
-    {
-        if (last != 0)
-            return to(output).answerArrived();
-        to(output).reading_.clientPids.insert(info->index,
-                                              processIdIn(*to(output).pa_, info->proplist));
     }
 
     static void levelSent(pa_context *, int success, void *output)
@@ -248,7 +240,6 @@ void PulseOutput::refresh()
     expectAnswer(pa_->contextGetServerInfo(context_, &Answers::server, this));
     expectAnswer(pa_->contextGetSinkInfoList(context_, &Answers::sink, this));
     expectAnswer(pa_->contextGetSinkInputInfoList(context_, &Answers::stream, this));
-    expectAnswer(pa_->contextGetClientInfoList(context_, &Answers::client, this));
 }
 
 void PulseOutput::expectAnswer(pa_operation *operation)
@@ -273,15 +264,14 @@ void PulseOutput::answerArrived()
 
 OutputState PulseOutput::stateFrom(const Reading &reading) const
 {
-    // The player's stream is this process's; a stream that plays goes before
-    // a paused one, and a newer before an older.
+    // The player's stream is this process's: PulseAudio and PipeWire alike
+    // give a stream its client's properties, the process id among them. One
+    // that plays goes before a paused one, and a newer before an older.
     const qint64 self = QCoreApplication::applicationPid();
     const Stream *ours = nullptr;
     for (const Stream &stream : reading.streams) {
-        const qint64 pid =
-            stream.pid >= 0 ? stream.pid : reading.clientPids.value(stream.client, -1);
-        if (pid == self && (ours == nullptr || std::pair(!stream.corked, stream.index) >
-                                                   std::pair(!ours->corked, ours->index)))
+        if (stream.pid == self && (ours == nullptr || std::pair(!stream.corked, stream.index) >
+                                                          std::pair(!ours->corked, ours->index)))
             ours = &stream;
     }
     const auto sinkWhere = [&reading](auto matches) -> const Sink * {

@@ -40,7 +40,7 @@ public:
     void finish(int timeoutMs) override;
 
 private:
-    // One reading of the server, gathered from four answers.
+    // One reading of the server, gathered from three answers.
     struct Sink
     {
         quint32 index = 0;
@@ -52,7 +52,6 @@ private:
     {
         quint32 index = 0;
         quint32 sink = 0;
-        quint32 client = 0;
         qint64 pid = -1;
         bool corked = false;
     };
@@ -61,7 +60,6 @@ private:
         QString defaultSink;
         QList<Sink> sinks;
         QList<Stream> streams;
-        QHash<quint32, qint64> clientPids;
     };
     struct Answers;
     friend struct Answers;
