@@ -13,6 +13,7 @@ set(untested
   "core/app/StandardError.cpp: its lines are read from the real program's standard error, where they matter (gui/app/test_display, gui/app/test_instances)"
   "core/scheduler/AlarmTime.cpp: the tick's reading of a stored time, its caught-up minutes and the pickers' marks, tested row by row through the tick that uses them (core/playback/test_playback_session_tick)"
   "engine/MpvLibrary.cpp: libmpv's entry points for the controller, whose tests call through it throughout and check when it is loaded (engine/test_mpv_controller)"
+  "engine/PulseLibrary.cpp: libpulse's entry points for the sound output, whose tests call through it against a real server (engine/test_pulse_output)"
   "desktop/MprisRoot.cpp: the player's name and the window's Raise and Quit, read and called over a private bus in desktop/test_mpris and gui/app/test_desktop_link"
   "desktop/MprisPlayer.cpp: the player's interface, read and driven over a private bus in desktop/test_mpris"
   "engine/ToneWav.cpp: writes the test tones and the player's chime, heard in engine/test_mpv_controller and e2e/test_real_sound")

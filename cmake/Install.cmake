@@ -72,8 +72,10 @@ timer starts the selected file at a chosen time once a day, a stop timer
 stops playback at a chosen minute, and a list of favourite folders lets you
 jump between folders. The user interface is in Japanese.")
 # dpkg-shlibdeps finds Qt and the C++ runtime; libmpv is opened only when the
-# first file plays, so no linker entry names it and it is declared here.
+# first file plays, and libpulse with its GLib main loop when the program first
+# asks the sound server, so no linker entry names them and they are declared
+# here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libmpv2, libpulse0, libpulse-mainloop-glib0")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic, xdg-utils")
 include(CPack)
