@@ -8,6 +8,7 @@
 #include "core/settings/SettingsLocation.h"
 #include "engine/EnginePlayer.h"
 #include "engine/MpvController.h"
+#include "engine/PulseOutput.h"
 #include "gui/app/DesktopLink.h"
 #include "gui/app/DisplayPlatform.h"
 #include "gui/app/Form1.h"
@@ -56,9 +57,12 @@ int main(int argc, char *argv[])
     scheduler::SystemClock clock;
     app::StandardErrorFallback messages(boxes);
     browse::DesktopFileManager fileManager;
+    // Followed once an alarm is set, so a start without one loads nothing more.
+    engine::PulseOutput output;
     // What plays and why: the window, the player bar and the desktop each
     // show it and send it what the user asks for.
-    playback::PlaybackSession session(player, clock, settings::SettingsFolder(settingsFolder));
+    playback::PlaybackSession session(player, clock, settings::SettingsFolder(settingsFolder),
+                                      &output);
 
     app::Form1 form(
         {session, new playback::PlayerWidget(session), messages, fileManager, settingsFolder, {}});

@@ -141,7 +141,7 @@ PulseOutput::~PulseOutput()
         pa_->glibMainloopFree(mainloop_);
 }
 
-void PulseOutput::connectToServer()
+void PulseOutput::watch()
 {
     if (pa_ != nullptr || state_.server != OutputState::Server::Connecting)
         return;

@@ -19,7 +19,7 @@ struct PulseLibrary;
 // The desktop's sound output through the PulseAudio client library, which
 // PipeWire's pulse server answers too. It runs on Qt's event loop (GLib's,
 // which Qt iterates on Linux), so no call waits for the server but finish().
-// Nothing happens before connectToServer(); a server is never started for it.
+// Nothing happens before watch(); a server is never started for it.
 // Lives on the application's main thread.
 class PulseOutput final : public playback::AudioOutput
 {
@@ -33,7 +33,7 @@ public:
     ~PulseOutput() override;
 
     // Loads libpulse and starts connecting; the answer arrives with changed().
-    void connectToServer();
+    void watch() override;
 
     playback::OutputState state() const override { return state_; }
     void setLevel(const QString &sink, const playback::OutputLevel &level) override;

@@ -8,6 +8,7 @@
 #include "core/scheduler/Clock.h"
 #include "engine/EnginePlayer.h"
 #include "engine/MpvController.h"
+#include "engine/PulseOutput.h"
 #include "engine/ToneWav.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakeFileManager.h"
@@ -24,6 +25,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -101,11 +103,12 @@ struct RealWindow
     engine::EnginePlayer player{engine};
     FakeMessageSink messages;
     FakeFileManager fileManager;
+    engine::PulseOutput output;
     playback::PlaybackSession session;
     app::Form1 form;
 
     RealWindow(scheduler::Clock &clock, const QString &settingsFolder)
-        : session(player, clock, settings::SettingsFolder(settingsFolder)),
+        : session(player, clock, settings::SettingsFolder(settingsFolder), &output),
           form({session,
                 new playback::PlayerWidget(session),
                 messages,
@@ -149,6 +152,8 @@ private Q_SLOTS:
     void initTestCase();
     void clickPlaysTheFolderOverAndOverUntilStopped();
     void anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn();
+    void anAlarmIsHeardThroughAMutedPlayerAndDesktop_data();
+    void anAlarmIsHeardThroughAMutedPlayerAndDesktop();
     // Last: these take the sound server, and the recorder with it, away.
     void aSoundServerThatDiesAndComesBack();
     void anAlarmWaitsForASoundServerThatIsLate();
@@ -204,7 +209,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
 
     scheduler::SystemClock clock;
     RealWindow rig(clock, settingsDir.path());
-    auto &[engine, player, messages, fileManager, session, form] = rig;
+    auto &[engine, player, messages, fileManager, output, session, form] = rig;
     engine.start();
     auto *File1 = rig.show();
     QVERIFY(form.formLoaded());
@@ -299,7 +304,7 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
     // The window's clock says the alarm minute; its real timer ticks.
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
     RealWindow rig(clock, settingsDir.path());
-    auto &[engine, player, messages, fileManager, session, form] = rig;
+    auto &[engine, player, messages, fileManager, output, session, form] = rig;
     auto *File1 = rig.show();
     QVERIFY(File1);
     QCOMPARE(File1->listCount(), 2);
@@ -334,6 +339,92 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
     QVERIFY2(!logText.contains(QStringLiteral("kicking client"), Qt::CaseInsensitive),
              qPrintable(logText.right(2000)));
     QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+}
+
+namespace {
+
+// The null sink as pactl reads it: its mute switch and each channel's volume.
+QString sinkLevel()
+{
+    QProcess pactl;
+    pactl.start(QStringLiteral("sh"),
+                {QStringLiteral("-c"), QStringLiteral("pactl get-sink-mute @DEFAULT_SINK@ && "
+                                                      "pactl get-sink-volume @DEFAULT_SINK@")});
+    if (!pactl.waitForFinished(5000))
+        return {};
+    const QString text = QString::fromUtf8(pactl.readAllStandardOutput());
+    QStringList level{text.contains(QStringLiteral("Mute: yes")) ? QStringLiteral("muted")
+                                                                 : QStringLiteral("unmuted")};
+    static const QRegularExpression channel(QStringLiteral(":\\s*(\\d+) /"));
+    for (const QRegularExpressionMatch &match : channel.globalMatch(text))
+        level.append(match.captured(1));
+    return level.join(u' ');
+}
+
+bool setSinkLevel(const QString &mute, const QStringList &volumes)
+{
+    const auto pactl = [](const QString &command, const QStringList &values) {
+        return QProcess::execute(QStringLiteral("pactl"),
+                                 QStringList{command, QStringLiteral("@DEFAULT_SINK@")} + values);
+    };
+    return pactl(QStringLiteral("set-sink-mute"), {mute}) == 0 &&
+           pactl(QStringLiteral("set-sink-volume"), volumes) == 0;
+}
+
+} // namespace
+
+// The night before, the player bar and the desktop's output were muted: the
+// alarm turns both up and is heard, and "■" puts the output back exactly. With
+// its folder gone (a stick pulled out) it chimes on instead, without a box.
+void TestRealSound::anAlarmIsHeardThroughAMutedPlayerAndDesktop_data()
+{
+    QTest::addColumn<bool>("folderGone");
+    QTest::newRow("music") << false;
+    QTest::newRow("folder gone") << true;
+}
+
+void TestRealSound::anAlarmIsHeardThroughAMutedPlayerAndDesktop()
+{
+    QFETCH(bool, folderGone);
+    QTemporaryDir settingsDir;
+    auto musicDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(settingsDir.isValid() && musicDir->isValid());
+    writeBytes(musicDir->filePath(QStringLiteral("a-alarm.wav")), engine::toneWav(kLowHz, 3000));
+    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+               nativename::encode(musicDir->path()) + "\r\n");
+    writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
+    writeBytes(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
+    QVERIFY(setSinkLevel(QStringLiteral("1"), {"6554", "3277"}));
+    const QString before = sinkLevel();
+    QCOMPARE(before, QStringLiteral("muted 6554 3277"));
+
+    FakeClock clock(QDate::currentDate(), QTime(7, 29, 58));
+    RealWindow rig(clock, settingsDir.path());
+    auto &[engine, player, messages, fileManager, output, session, form] = rig;
+    QVERIFY(rig.show());
+    session.setMute(true);
+    PlayerLog log(player, recorder);
+    story = rig.story(log, recorder);
+    if (folderGone)
+        musicDir.reset();
+    clock.set(QTime(7, 30, 0));
+
+    const double hz = folderGone ? kChimeHz : kLowHz;
+    QVERIFY2(QTest::qWaitFor([&] { return !log.loads.isEmpty(); }, 3000), qPrintable(story()));
+    QVERIFY2(QTest::qWaitFor([&] { return sinkLevel() == "unmuted 32768 32768"; }, 3000),
+             qPrintable(sinkLevel()));
+    QVERIFY(!player.isMuted());
+    if (folderGone) {
+        // It has nothing to play and chimes again and again.
+        QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() >= 3; }, 15000),
+                 qPrintable(story()));
+    }
+    QVERIFY2(hearTone(log.loads.last(), hz), qPrintable(QStringLiteral("not heard;") + story()));
+    QVERIFY2(messages.failures.isEmpty(), qPrintable(story()));
+
+    QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    QVERIFY2(QTest::qWaitFor([&] { return sinkLevel() == before; }, 3000), qPrintable(sinkLevel()));
+    QVERIFY(setSinkLevel(QStringLiteral("0"), {"65536", "65536"}));
 }
 
 bool TestRealSound::killSoundServer()
@@ -377,7 +468,7 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
 
     scheduler::SystemClock clock;
     RealWindow rig(clock, settingsDir.path());
-    auto &[engine, player, messages, fileManager, session, form] = rig;
+    auto &[engine, player, messages, fileManager, output, session, form] = rig;
     auto *File1 = rig.show();
     QVERIFY(File1);
     PlayerLog log(player, recorder);
@@ -438,7 +529,7 @@ void TestRealSound::anAlarmWaitsForASoundServerThatIsLate()
 
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
     RealWindow rig(clock, settingsDir.path());
-    auto &[engine, player, messages, fileManager, session, form] = rig;
+    auto &[engine, player, messages, fileManager, output, session, form] = rig;
     QElapsedTimer sinceTheMinute;
     sinceTheMinute.start();
     auto *File1 = rig.show();

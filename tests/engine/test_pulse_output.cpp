@@ -72,7 +72,7 @@ auto streamOn(const QString &sink)
 
 void connectAndWait(PulseOutput &output)
 {
-    output.connectToServer();
+    output.watch();
     QTRY_VERIFY_WITH_TIMEOUT(output.state().server != Server::Connecting, kTimeout);
 }
 
@@ -196,7 +196,7 @@ private Q_SLOTS:
         qputenv("PULSE_CLIENTCONFIG", QFile::encodeName(config.fileName()));
         PulseOutput output(std::chrono::milliseconds(50));
         QSignalSpy changed(&output, &AudioOutput::changed);
-        output.connectToServer();
+        output.watch();
         QTRY_COMPARE_WITH_TIMEOUT(output.state().server, Server::Absent, 500);
         // Tries again unheard, and never starts a server of its own.
         QTest::qWait(300);
@@ -211,7 +211,7 @@ private Q_SLOTS:
         if (QAbstractEventDispatcher::instance()->inherits("QEventDispatcherGlib"))
             QSKIP("runs as test_pulse_output_without_glib");
         PulseOutput output;
-        output.connectToServer();
+        output.watch();
         QCOMPARE(output.state().server, Server::Absent);
     }
 

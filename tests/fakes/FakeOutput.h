@@ -24,6 +24,9 @@ public:
         return {OutputState::Server::Ready, sink, QStringLiteral("スピーカー"), level};
     }
 
+    int watched = 0;
+
+    void watch() override { ++watched; }
     OutputState state() const override { return state_; }
     void setLevel(const QString &sink, const OutputLevel &level) override
     {

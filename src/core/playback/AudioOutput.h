@@ -58,6 +58,9 @@ class AudioOutput : public QObject
 public:
     using QObject::QObject;
 
+    // Begins to follow the server, once: until then, and until it answers,
+    // the state is Connecting.
+    virtual void watch() = 0;
     virtual OutputState state() const = 0;
     // Sets sink's mute switch and channel volumes to level. Without a server,
     // or for a sink that has gone, nothing happens.

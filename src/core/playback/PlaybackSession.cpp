@@ -50,6 +50,13 @@ AlarmOutlook PlaybackSession::outlook() const
     return outlook;
 }
 
+void PlaybackSession::watchOutput()
+{
+    if (!output_ || std::exchange(watching_, true))
+        return;
+    QMetaObject::invokeMethod(output_, &AudioOutput::watch, Qt::QueuedConnection);
+}
+
 Situation PlaybackSession::situation() const
 {
     const bool exists = browse::isFolder(folder_);
@@ -262,6 +269,8 @@ void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
             decision.date = clock_.dateText();
         if (decision.outcome != AlarmOutcome::None) {
             carryOut(fireAlarm(state_, result, decision, int(names_.size()), now));
+            // Set by hand in the settings folder, the alarm may ring unlooked-for.
+            watchOutput();
             return;
         }
     }

@@ -53,6 +53,9 @@ public:
     // What the alarm would meet if it rang now, but for the timer's own
     // settings; a look at the folder and the file, nothing opened.
     AlarmOutlook outlook() const;
+    // The desktop's output is worth following: an alarm is set. Begins once
+    // the event loop runs, so never before the window is up.
+    void watchOutput();
 
     // The file list now shows these files of folder, none of them current.
     void showFolder(const QString &folder, const QStringList &names);
@@ -121,6 +124,7 @@ private:
     QString folder_;
     QStringList names_;
     SessionState state_;
+    bool watching_ = false;
 };
 
 } // namespace chimebox::playback

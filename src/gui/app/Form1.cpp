@@ -321,6 +321,7 @@ void Form1::showTimerChecks()
     const bool playOn = FormControls::checkValue(*ui_.Check2) == 1;
     playback::AlarmCheck check;
     if (playOn) {
+        session_.watchOutput();
         playback::AlarmOutlook outlook = session_.outlook();
         outlook.neverRings = scheduler::whyItNeverMatches(
             scheduler::Timer::Play, ui_.Combo3->currentText(), ui_.Combo4->currentText());
