@@ -18,7 +18,8 @@ using playback::OutputState;
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcOutput, "chimebox.output")
+// A desktop without a sound server is told by the alarm's check, not here.
+Q_LOGGING_CATEGORY(lcOutput, "chimebox.output", QtWarningMsg)
 
 // The stand-in PulseAudio puts up when no device is there (module-always-sink),
 // named alike by PipeWire's pulse server: what plays on it is heard nowhere.
