@@ -1,6 +1,7 @@
 #include "gui/app/FormControls.h"
 
 #include "base/Version.h"
+#include "gui/app/Accessibility.h"
 #include "gui/app/Twips.h"
 #include "gui/browse/DirList.h"
 #include "gui/browse/DriveList.h"
@@ -71,15 +72,14 @@ QLabel *label(QWidget *parent, int index, const QString &caption, QComboBox *pic
 FormControls::FormControls(QWidget &window, QWidget *playerView)
 {
     window.setWindowTitle(version::windowTitle());
+    installAccessibility();
 
     playerView->setParent(&window);
     wmp1 = place(playerView, "wmp1", 30, 9450, 6375, 675);
     wmp1->setAccessibleName(QStringLiteral("プレーヤー"));
     Drive1 = place(new browse::DriveList(&window), "Drive1", 30, 60, 6375, 300);
     Drive1->setAccessibleName(QStringLiteral("ドライブ"));
-    // On Linux a combo box is spoken by its text, the drive; no label says
-    // what it is, so its description does.
-    Drive1->setAccessibleDescription(Drive1->accessibleName());
+
     Dir1 = place(new browse::DirList(folderScan, &window), "Dir1", 30, 390, 6375, 2610);
     Dir1->setAccessibleName(QStringLiteral("フォルダ"));
     File1 = place(new browse::FileList(folderScan, &window), "File1", 30, 3030, 6375, 6390);

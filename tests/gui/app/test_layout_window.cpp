@@ -8,8 +8,7 @@
 namespace {
 
 // What a screen reader says control is: the name of a label linked to it, else
-// its own name, unless that is only its text (a combo box's on Linux): then
-// its description.
+// its own name (a combo box's, on Linux, is its text).
 QString spokenName(QWidget *control)
 {
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
@@ -18,10 +17,7 @@ QString spokenName(QWidget *control)
     const auto labels = accessible->relations(QAccessible::Labelled);
     if (!labels.isEmpty())
         return labels.first().first->text(QAccessible::Name);
-    const QString name = accessible->text(QAccessible::Name);
-    if (accessible->role() == QAccessible::ComboBox && name == accessible->text(QAccessible::Value))
-        return accessible->text(QAccessible::Description);
-    return name;
+    return accessible->text(QAccessible::Name);
 }
 
 } // namespace
@@ -83,6 +79,9 @@ private Q_SLOTS:
         FormHarness h;
         QVERIFY(h.loadAndShow());
         QCOMPARE(h.form->windowTitle(), QStringLiteral("CHIMEBOX7.31"));
+        QAccessibleInterface *window = QAccessible::queryAccessibleInterface(h.form.get());
+        QCOMPARE(window->role(), QAccessible::Window);
+        QCOMPARE(window->text(QAccessible::Name), QStringLiteral("CHIMEBOX7.31"));
         QCOMPARE(h.form->widthTwips(), 7305.0f);
 
         auto *control = h.find<QWidget>(name.toLatin1().constData());
