@@ -97,6 +97,13 @@ RestorePlan planRestore(const settings::SettingsFolder &folder, favourites::Favo
     return plan;
 }
 
+QString RestoreResult::report() const
+{
+    if (failures.isEmpty())
+        return {};
+    return QStringLiteral("前回の設定の一部を復元できませんでした。\n\n") + failures.join(u'\n');
+}
+
 void RestoreResult::failed(const RestoreStep &step, const QString &why)
 {
     failures.append(step.setting + QStringLiteral(": ") + why);

@@ -18,12 +18,12 @@ namespace chimebox::app {
 struct RestoreStep
 {
     enum class Action {
-        ShowFavourites, // List1 shows favourites
+        ShowFavourites, // the favourites list shows favourites
         ShowStopTime,   // the stop timer's hour picker, then its minute picker, show time
         ShowPlayTime,   // the same for the play timer
-        TickStopTimer,  // Check1 is ticked
-        TickPlayTimer,  // Check2 is ticked
-        ShowFolder,     // Dir1, then File1, show folder
+        TickStopTimer,  // the stop timer's switch is ticked
+        TickPlayTimer,  // the play timer's switch is ticked
+        ShowFolder,     // the folder list, then the file list, show folder
         Failed,         // the setting could not be read; failure says why
     };
 
@@ -63,6 +63,8 @@ struct RestoreResult
 
     // The step could not be read or carried out.
     void failed(const RestoreStep &step, const QString &why);
+    // What the user is told once the window is up; empty when all was restored.
+    QString report() const;
 };
 
 } // namespace chimebox::app

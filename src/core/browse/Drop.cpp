@@ -55,6 +55,11 @@ QString folderText(const QString &item)
     return slash == 0 ? QStringLiteral("/") : path.left(slash);
 }
 
+QString DropStep::failureText()
+{
+    return QStringLiteral("ドラッグ＆ドロップが正しくありません。");
+}
+
 QList<DropStep> planDrop(const QMimeData *data)
 {
     QList<DropStep> steps;
@@ -87,8 +92,8 @@ QList<DropStep> planDrop(const QMimeData *data)
     for (const QString &item : std::as_const(*files)) {
         try {
             const QString folder = folderText(item);
-            steps.append({DropStep::Action::ShowInDirList, folder});
-            steps.append({DropStep::Action::ShowInFileList, folder});
+            steps.append({DropStep::Action::ShowFolder, folder});
+            steps.append({DropStep::Action::ListFiles, folder});
         } catch (const std::exception &) {
             fail();
             fail();

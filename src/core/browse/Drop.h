@@ -24,10 +24,13 @@ QString folderText(const QString &item);
 struct DropStep
 {
     enum class Action {
-        ShowInDirList,  // Dir1 shows folder, as a user's change would
-        ShowInFileList, // File1 shows folder
-        Fail,           // the step could not even be worked out: report it
+        ShowFolder, // the folder list moves to folder, as a user's change would
+        ListFiles,  // the file list shows folder's files
+        Fail,       // the step could not even be worked out: report it
     };
+
+    // What the user is told of a step that failed, here or when carried out.
+    static QString failureText();
 
     Action action = Action::Fail;
     QString folder;
@@ -36,7 +39,7 @@ struct DropStep
 };
 
 // A drop onto the file list moves the browser to the folder of each dropped
-// item in turn: Dir1, then File1. Each step stands alone: one that fails,
+// item in turn: the folder list, then the file list. Each step stands alone: one that fails,
 // here or when the window carries it out, is reported once and the walk goes
 // on with the step after it. Data that is not a file list makes no step.
 QList<DropStep> planDrop(const QMimeData *data);

@@ -24,8 +24,8 @@ bool isReadableFolder(const QString &path);
 bool listingCanBeReused(qint64 modifiedNs, qint64 readNs);
 
 // Reads folders for the folder and file lists, keeping the folder read last.
-// Start-up, a favourite and a drop show one folder in Dir1 and then in File1
-// (start-up in File1 twice), so one read serves them all, and each list's
+// Start-up, a favourite and a drop show one folder in the folder list and then
+// in the file list (start-up in the file list twice), so one read serves them all, and each list's
 // order is worked out once, while the folder's stamp stays (and
 // listingCanBeReused says it may). The window's two lists share one.
 class FolderScan

@@ -35,6 +35,11 @@ std::optional<QString> Favourites::remove(qsizetype index)
     return written();
 }
 
+QString Favourites::missingFolderText()
+{
+    return QStringLiteral("フォルダがありません");
+}
+
 std::optional<QString> Favourites::folderAt(qsizetype index) const
 {
     if (index < 0 || index >= folders_.size())

@@ -41,6 +41,8 @@ public:
     // A click on the list: the folder to open, none when nothing is chosen.
     // Whether it still exists is found out by opening it.
     std::optional<QString> folderAt(qsizetype index) const;
+    // What the user is told when that folder cannot be opened.
+    static QString missingFolderText();
 
     // The close: writes the list again unless the file was edited elsewhere
     // since this run last read or wrote it. Throws Failure when the write fails.

@@ -200,12 +200,9 @@ void Form1::Form_Load()
 
     // Start-up runs before the window is shown; the report waits for the
     // event loop, which starts after the window is shown.
-    if (!result.failures.isEmpty()) {
-        const QString text = QStringLiteral("前回の設定の一部を復元できませんでした。\n\n") +
-                             result.failures.join(u'\n');
+    if (const QString text = result.report(); !text.isEmpty())
         QMetaObject::invokeMethod(
             this, [this, text] { reportFailure(text); }, Qt::QueuedConnection);
-    }
 }
 
 void Form1::Form_Unload()
@@ -263,16 +260,15 @@ void Form1::File1_OLEDragDrop(const QMimeData *data)
     for (const browse::DropStep &step : browse::planDrop(data)) {
         bool shown = false;
         try {
-            if (step.action == Action::ShowInDirList)
+            if (step.action == Action::ShowFolder)
                 ui_.setDir1Path(step.folder);
-            if (step.action == Action::ShowInFileList)
+            if (step.action == Action::ListFiles)
                 ui_.setFile1Path(step.folder);
             shown = step.action != Action::Fail;
         } catch (const std::exception &) {
         }
         if (!shown)
-            services_.messages.showMessage(
-                QStringLiteral("ドラッグ＆ドロップが正しくありません。"));
+            services_.messages.showMessage(browse::DropStep::failureText());
     }
 }
 
@@ -417,7 +413,7 @@ void Form1::List1_Click()
     try {
         ui_.showFolder(*folder);
     } catch (const std::exception &) {
-        services_.messages.showMessage(QStringLiteral("フォルダがありません"));
+        services_.messages.showMessage(favourites::Favourites::missingFolderText());
     }
 }
 

@@ -29,10 +29,10 @@ QStringList stepsOf(const QMimeData *data)
     QStringList steps;
     for (const DropStep &step : planDrop(data)) {
         switch (step.action) {
-        case DropStep::Action::ShowInDirList:
+        case DropStep::Action::ShowFolder:
             steps.append(QStringLiteral("dir ") + step.folder);
             break;
-        case DropStep::Action::ShowInFileList:
+        case DropStep::Action::ListFiles:
             steps.append(QStringLiteral("file ") + step.folder);
             break;
         case DropStep::Action::Fail:
