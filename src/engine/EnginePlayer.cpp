@@ -347,4 +347,10 @@ void EnginePlayer::setMute(bool muted)
     engine_.setMute(muted_);
 }
 
+void EnginePlayer::prepareNext(const QString &) {}
+
+void EnginePlayer::dropPrepared() {}
+
+void EnginePlayer::preload() {}
+
 } // namespace chimebox::engine

@@ -35,6 +35,9 @@ public:
     void seek(double seconds) override;
     void setVolume(int volume) override;
     void setMute(bool muted) override;
+    void prepareNext(const QString &url) override;
+    void dropPrepared() override;
+    void preload() override;
 
     double position() const override { return position_; }
     double duration() const override { return duration_; }

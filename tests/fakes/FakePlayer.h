@@ -24,9 +24,18 @@ public:
     mutable int playStateReads = 0;
     // A URL or the chime moves to Playing (announced), as the real player does.
     bool startsPlaying = true;
+    // The file prepared to follow the current one, and every one prepared;
+    // kept apart from calls, which they would crowd.
+    QString prepared;
+    QStringList prepares;
+    int preloads = 0;
+    // At the end of a file the prepared one follows, as the real player does;
+    // off, the end is only announced.
+    bool followsPrepared = false;
 
     void setURL(const QString &url) override
     {
+        prepared.clear();
         url_ = url;
         urls.append(url);
         calls.append(QStringLiteral("url:") + url);
@@ -47,6 +56,7 @@ public:
 
     void stop() override
     {
+        prepared.clear();
         ++stopCount;
         calls.append(QStringLiteral("stop"));
         if (state_ != PlayState::Stopped && state_ != PlayState::Undefined)
@@ -55,6 +65,7 @@ public:
 
     void playChime() override
     {
+        prepared.clear();
         ++chimeCount;
         calls.append(QStringLiteral("chime"));
         if (startsPlaying)
@@ -77,6 +88,13 @@ public:
         if (std::exchange(muted_, muted) != muted)
             Q_EMIT muteChanged(muted);
     }
+    void prepareNext(const QString &url) override
+    {
+        prepared = url;
+        prepares.append(url);
+    }
+    void dropPrepared() override { prepared.clear(); }
+    void preload() override { ++preloads; }
     double position() const override { return position_; }
     double duration() const override { return duration_; }
     int volume() const override { return volume_; }
@@ -101,12 +119,18 @@ public:
     void putPlayState(int state) { state_ = state; }
     void scriptPlayStates(const QList<int> &reads) { script_ = reads; }
 
-    // The end of a file, announced as the real player does: 8, 9, then 1.
+    // The end of a file, announced as the real player does: 8, 9, then 1;
+    // then, if it follows one, the prepared file plays.
     void finishFile()
     {
         setPlayState(PlayState::MediaEnded);
         setPlayState(PlayState::Transitioning);
         setPlayState(PlayState::Stopped);
+        if (followsPrepared && !prepared.isEmpty()) {
+            url_ = std::exchange(prepared, QString());
+            Q_EMIT currentNameChanged(currentName());
+            setPlayState(PlayState::Playing);
+        }
     }
 
     void fail(const QString &reason = QStringLiteral("再生できません"), bool outputFailed = false)

@@ -2,6 +2,7 @@
 
 #include "base/Failure.h"
 #include "core/browse/FolderScan.h"
+#include "core/playback/ContinuousPlay.h"
 #include "core/scheduler/AlarmTime.h"
 
 #include <QFileInfo>
@@ -85,6 +86,12 @@ void PlaybackSession::carryOut(const Actions &actions)
         case Kind::SetVolume:
             player_.setVolume(command.volume);
             break;
+        case Kind::Prepare:
+            player_.prepareNext(command.url);
+            break;
+        case Kind::DropPrepared:
+            player_.dropPrepared();
+            break;
         }
     }
     if (output_) {
@@ -114,12 +121,25 @@ void PlaybackSession::showFolder(const QString &folder, const QStringList &names
 
 void PlaybackSession::select(int index)
 {
-    state_.index = index >= 0 && index < names_.size() ? index : -1;
+    if (index < 0 || index >= names_.size())
+        index = -1;
+    if (index == state_.index)
+        return;
+    const int next = index < 0 ? -1 : nextIndex(index, int(names_.size()));
+    const QString nextUrl = next < 0 ? QString() : folder_ + u'/' + names_.at(next);
+    const int state = player_.playState();
+    const bool playing = state == Playing || state == Paused || state == Transitioning;
+    carryOut(playback::select(state_, index, nextUrl, playing));
 }
 
 void PlaybackSession::requestPlay()
 {
-    playback::requestPlay(state_);
+    carryOut(playback::requestPlay(state_));
+}
+
+void PlaybackSession::preload()
+{
+    player_.preload();
 }
 
 void PlaybackSession::stop()
@@ -235,10 +255,18 @@ TickResult PlaybackSession::runTick()
     }
     playTimer(result, now);
     if (state_.autoPlay == AutoPlay::Requested) {
-        const int index = state_.index;
-        const QString name = index >= 0 && index < names_.size() ? names_.at(index) : QString();
+        const int count = int(names_.size());
+        const auto nameAt = [&](int index) {
+            return index >= 0 && index < count ? names_.at(index) : QString();
+        };
+        const QString name = nameAt(state_.index);
+        const QString next = name.isEmpty() ? QString() : nameAt(nextIndex(state_.index, count));
+        // Only continuous play moving on asks what the player has done since.
+        const bool followOn = state_.followOn;
         carryOut(playback::pendingPlay(state_, result,
-                                       {situation(), name, player_.isMuted(), player_.volume()}));
+                                       {situation(), name, next, player_.isMuted(),
+                                        player_.volume(), followOn ? player_.URL() : QString(),
+                                        followOn ? player_.playState() : 0}));
     }
     state_.previousTick = now;
     return result;

@@ -73,6 +73,9 @@ public:
     void playTimerChanged(const scheduler::PlayTimerChange &change);
     // The program is ending: the alarm's output is put back before it goes.
     void close();
+    // The window is up and nothing else is to be done: the engine is loaded
+    // now, so that the first file sounds as soon as the later ones.
+    void preload();
 
     // The player bar's and the desktop's wishes, as far as abilities() allow.
     void play();

@@ -84,6 +84,7 @@ void makeHeard(SessionState &state, Actions &actions, const PendingPlay &play)
 Actions stop(SessionState &state, const OutputState &output)
 {
     state.autoPlay = AutoPlay::Stopped;
+    state.followOn = false;
     state.failures.stopped();
     Actions actions;
     actions.player.append(PlayerCommand::of(PlayerCommand::Kind::Stop));
@@ -117,12 +118,27 @@ Actions close(SessionState &state, const OutputState &output)
     return actions;
 }
 
-void requestPlay(SessionState &state)
+Actions requestPlay(SessionState &state)
 {
     state.autoPlay = AutoPlay::Requested;
+    state.followOn = false;
     state.playbackFailureShown = false;
     if (state.alarm)
         state.alarm->retryingOutput = false;
+    Actions actions;
+    actions.player.append(PlayerCommand::of(PlayerCommand::Kind::DropPrepared));
+    return actions;
+}
+
+Actions select(SessionState &state, int index, const QString &nextUrl, bool playing)
+{
+    Actions actions;
+    if (index == state.index)
+        return actions;
+    state.index = index;
+    if (playing && !nextUrl.isEmpty())
+        actions.player.append(PlayerCommand::prepare(nextUrl));
+    return actions;
 }
 
 Actions playTimerChanged(SessionState &state, bool switchedOff)
@@ -151,6 +167,7 @@ Actions statusChanged(SessionState &state, const std::array<int, 3> &readings,
             }
         } else {
             moveTo(state, actions, nextIndex(state.index, situation.folder.count));
+            state.followOn = true;
         }
     }
     // A file played to its end: sound came out, so the files that failed
@@ -193,6 +210,7 @@ Actions playbackFailed(SessionState &state, const QString &reason, bool outputFa
         return actions;
     case PlaybackFailures::Action::SkipToNext:
         state.autoPlay = AutoPlay::Requested;
+        state.followOn = true;
         moveTo(state, actions, nextIndex(state.index, folder.count));
         break;
     case PlaybackFailures::Action::PlayChime:
@@ -323,6 +341,7 @@ Actions fireAlarm(SessionState &state, TickResult &result, const AlarmDecision &
     state.alarm = alarm;
     state.snooze.reset();
     state.autoPlay = AutoPlay::Requested;
+    state.followOn = false;
     state.playbackFailureShown = false;
     actions.alarmChanged = true;
     // Nothing current, as after a start or a change of folder: the folder's
@@ -361,6 +380,7 @@ Actions snoozeDue(SessionState &state, TickResult &result, bool notPlaying,
     alarm.firedAt = now;
     state.alarm = alarm;
     state.autoPlay = AutoPlay::Requested;
+    state.followOn = false;
     state.playbackFailureShown = false;
     result.alarm = alarm.outcome;
     const int same = int(names.indexOf(alarm.file));
@@ -381,7 +401,7 @@ Actions pendingPlay(SessionState &state, TickResult &result, const PendingPlay &
         return actions;
     state.autoPlay = AutoPlay::Idle;
     result.requestConsumed = true;
-
+    const bool followOn = std::exchange(state.followOn, false);
     AlarmRun *alarm = state.alarm ? &*state.alarm : nullptr;
     if (retry && alarm->firedAt.secsTo(now) >= qint64(kOutputRetryMinutes) * 60) {
         // Still no audio output: the message said so when it first failed.
@@ -420,8 +440,18 @@ Actions pendingPlay(SessionState &state, TickResult &result, const PendingPlay &
         }
         return actions;
     }
-    actions.player.append(PlayerCommand::open(folder.path + u'/' + play.name));
-    result.urlSet = true;
+    const QString url = folder.path + u'/' + play.name;
+    const bool followingOn = followOn && !byAlarm && play.playerUrl == url &&
+                             (play.playerState == Transitioning || play.playerState == Playing ||
+                              play.playerState == Paused);
+    // Continuous play went on with the file prepared for it, without a gap:
+    // the request is used up by what already plays.
+    if (!followingOn) {
+        actions.player.append(PlayerCommand::open(url));
+        result.urlSet = true;
+    }
+    if (!play.nextName.isEmpty())
+        actions.player.append(PlayerCommand::prepare(folder.path + u'/' + play.nextName));
     if (byAlarm) {
         result.fileName = play.name;
         alarm->file = play.name;

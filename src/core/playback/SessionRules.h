@@ -25,6 +25,9 @@ struct SessionState
     // The current file of the folder shown: the one that plays, or is about
     // to; -1 for none.
     int index = -1;
+    // The pending request is continuous play moving on, which the player may
+    // have done already with the file prepared for it.
+    bool followOn = false;
     scheduler::LastAlarmDate lastAlarmDate;
     PlaybackFailures failures;
     // The clock at the last tick that ran to its end: a minute skipped since
@@ -49,12 +52,15 @@ struct PlayerCommand
         Chime,     // the player's own chime
         Unmute,    // the player bar's mute goes off
         SetVolume, // the player bar's volume: volume
+        Prepare,   // url: the file to follow the current one without a gap
+        DropPrepared,
     };
     Kind kind = Kind::Stop;
     QString url;
     int volume = 0;
 
     static PlayerCommand open(const QString &url) { return {Kind::Open, url, 0}; }
+    static PlayerCommand prepare(const QString &url) { return {Kind::Prepare, url, 0}; }
     static PlayerCommand of(Kind kind, int volume = 0) { return {kind, {}, volume}; }
 
     bool operator==(const PlayerCommand &) const = default;
@@ -126,8 +132,14 @@ Actions snooze(SessionState &state, const OutputState &output, const QDateTime &
 // the player is left as it is.
 Actions close(SessionState &state, const OutputState &output);
 
-// A click on a file: the next tick plays whichever file is current then.
-void requestPlay(SessionState &state);
+// A click on a file: the next tick plays whichever file is current then;
+// nothing prepared follows the file that plays now.
+Actions requestPlay(SessionState &state);
+
+// The user made another file current while one plays: the file prepared to
+// follow is the one after it. nextUrl is that file; playing, whether the
+// player has a file open.
+Actions select(SessionState &state, int index, const QString &nextUrl, bool playing);
 
 // The play timer's settings changed: it may ring again today; switched off,
 // a snooze is forgotten.
@@ -229,10 +241,16 @@ Actions snoozeDue(SessionState &state, TickResult &result, bool notPlaying,
 struct PendingPlay
 {
     Situation situation;
-    // The name of the current file; empty without one.
+    // The name of the current file, and of the one continuous play takes
+    // after it; empty without one.
     QString name;
+    QString nextName;
     bool barMuted = false;
     int barVolume = 0;
+    // What the player has open and whether it plays: continuous play may
+    // have moved on to the prepared file already.
+    QString playerUrl;
+    int playerState = 0;
 };
 
 Actions pendingPlay(SessionState &state, TickResult &result, const PendingPlay &play);

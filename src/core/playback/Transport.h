@@ -25,6 +25,18 @@ public:
     virtual void setVolume(int volume) = 0;
     virtual void setMute(bool muted) = 0;
 
+    // The file continuous play will choose next, made ready to follow the
+    // current one without a gap: when the current file ends, the end is
+    // announced as ever (MediaEnded, Transitioning, Stopped) and then the
+    // prepared file is the current one, opening or playing. Replaces what was
+    // prepared before; setURL, stop and playChime drop it, as does
+    // dropPrepared. A prepared file that fails is reported like any other.
+    virtual void prepareNext(const QString &url) = 0;
+    virtual void dropPrepared() = 0;
+    // Loads the engine ahead of the first file, where it takes a while;
+    // nothing when it is there already.
+    virtual void preload() = 0;
+
     virtual double position() const = 0;
     virtual double duration() const = 0;
     virtual int volume() const = 0;

@@ -411,9 +411,9 @@ private Q_SLOTS:
     {
         Rig &r = *rig;
         QStringList log;
+        r.session.select(-1);
         r.player.log = &log;
         r.clock.onDateRead = [&log] { log.append(QStringLiteral("date")); };
-        r.session.select(-1);
         r.player.putPlayState(PlayState::Playing);
 
         // Both timers off and nothing selected: still all read, once each.
@@ -424,8 +424,8 @@ private Q_SLOTS:
         // The markers are tested after playState and before the date: files
         // that appear at the state read count, a marker gone at the date read
         // still counts.
-        log.clear();
         r.session.select(0);
+        log.clear();
         r.player.putPlayState(PlayState::Stopped);
         r.clock.set(QTime(7, 30));
         r.player.onStateRead = [&r] { r.playAt("0730\r\n"); };

@@ -30,7 +30,7 @@ SessionState fired()
 
 PendingPlay pending(const OutputState &output, bool barMuted = false, int barVolume = 50)
 {
-    return {{{"/music", 3}, output, k0730}, "b.mp3", barMuted, barVolume};
+    return {{{"/music", 3}, output, k0730}, "b.mp3", "c.mp3", barMuted, barVolume, {}, Stopped};
 }
 
 // The alarm's file sounding, having found the output muted at 10 %.
@@ -92,13 +92,16 @@ private Q_SLOTS:
         QTest::addColumn<bool>("muted");
         QTest::addColumn<int>("volume");
         QTest::addColumn<QList<Kind>>("commands");
-        QTest::newRow("alarm, bar as it should be") << true << false << 10 << QList{Kind::Open};
-        QTest::newRow("alarm, bar muted") << true << true << 50 << QList{Kind::Unmute, Kind::Open};
+        QTest::newRow("alarm, bar as it should be")
+            << true << false << 10 << QList{Kind::Open, Kind::Prepare};
+        QTest::newRow("alarm, bar muted")
+            << true << true << 50 << QList{Kind::Unmute, Kind::Open, Kind::Prepare};
         QTest::newRow("alarm, bar at 9")
-            << true << false << 9 << QList{Kind::SetVolume, Kind::Open};
+            << true << false << 9 << QList{Kind::SetVolume, Kind::Open, Kind::Prepare};
         QTest::newRow("alarm, both")
-            << true << true << 0 << QList{Kind::Unmute, Kind::SetVolume, Kind::Open};
-        QTest::newRow("a click, bar muted at 0") << false << true << 0 << QList{Kind::Open};
+            << true << true << 0 << QList{Kind::Unmute, Kind::SetVolume, Kind::Open, Kind::Prepare};
+        QTest::newRow("a click, bar muted at 0")
+            << false << true << 0 << QList{Kind::Open, Kind::Prepare};
     }
     void theAlarmTurnsUpThePlayerBar()
     {
@@ -120,6 +123,57 @@ private Q_SLOTS:
         QCOMPARE(kinds(actions), commands);
         if (commands.contains(Kind::SetVolume))
             QCOMPARE(actions.player.at(commands.indexOf(Kind::SetVolume)).volume, 50);
+    }
+
+    // Continuous play goes from one file into the next without a gap: the
+    // file after the current one is prepared, and a request to move on that
+    // the player has already carried out with it is used up by it. A click
+    // starts its file afresh.
+    void theNextFileFollowsWithoutAGap_data()
+    {
+        QTest::addColumn<bool>("click");
+        QTest::addColumn<QString>("playerUrl");
+        QTest::addColumn<int>("playerState");
+        QTest::addColumn<QList<Kind>>("commands");
+        QTest::newRow("moved on into the prepared file")
+            << false << "/music/b.mp3" << int(Playing) << QList{Kind::Prepare};
+        QTest::newRow("... still opening it")
+            << false << "/music/b.mp3" << int(Transitioning) << QList{Kind::Prepare};
+        QTest::newRow("nothing followed")
+            << false << "/music/a.mp3" << int(Stopped) << QList{Kind::Open, Kind::Prepare};
+        QTest::newRow("a click on the file that plays")
+            << true << "/music/b.mp3" << int(Playing) << QList{Kind::Open, Kind::Prepare};
+    }
+    void theNextFileFollowsWithoutAGap()
+    {
+        QFETCH(bool, click);
+        QFETCH(QString, playerUrl);
+        QFETCH(int, playerState);
+        QFETCH(QList<Kind>, commands);
+        SessionState state;
+        state.index = 0;
+        const Situation music{{"/music", 3}, speakers(false, 80), k0730};
+        if (click) {
+            state.index = 1;
+            QCOMPARE(kinds(requestPlay(state)), QList{Kind::DropPrepared});
+        } else {
+            statusChanged(state, {MediaEnded, Transitioning, Stopped}, music);
+            QCOMPARE(state.index, 1);
+        }
+        TickResult result;
+        PendingPlay play = pending(speakers(false, 80));
+        play.playerUrl = playerUrl;
+        play.playerState = playerState;
+        const Actions actions = pendingPlay(state, result, play);
+        QCOMPARE(kinds(actions), commands);
+        QCOMPARE(actions.player.last().url, QStringLiteral("/music/c.mp3"));
+        QVERIFY(result.requestConsumed);
+
+        // Another file made current while one plays: the one after it follows.
+        QCOMPARE(select(state, 2, "/music/a.mp3", true).player,
+                 QList{PlayerCommand::prepare("/music/a.mp3")});
+        QVERIFY(select(state, 2, "/music/a.mp3", true).player.isEmpty());
+        QVERIFY(select(state, 0, "/music/b.mp3", false).player.isEmpty());
     }
 
     // The output is raised as the alarm starts, said in its notice, and put
@@ -247,7 +301,8 @@ private Q_SLOTS:
             Situation later = gone;
             later.now = k0730.addSecs(minutes * 60);
             TickResult result;
-            if (!kinds(pendingPlay(state, result, {later, {}, false, 50})).contains(Kind::Chime))
+            if (!kinds(pendingPlay(state, result, {later, {}, {}, false, 50, {}, Stopped}))
+                     .contains(Kind::Chime))
                 return false;
             const Actions ended = statusChanged(state, {MediaEnded, Transitioning, Stopped}, later);
             return !ended.noticeWithdrawn && state.index == at &&
