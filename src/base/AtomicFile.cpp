@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 
 #include <QtGlobal>
+#include <cerrno>
 #include <cstdio>
 #include <random>
 #include <system_error>
@@ -22,9 +23,9 @@ namespace {
 constexpr int kTempNameTries = 16;
 constexpr int kTempDigits = 6;
 
-[[noreturn]] void fail(const QString &displayName)
+[[noreturn]] void fail(const QString &displayName, int error)
 {
-    throw Failure(QStringLiteral("ファイルを書き込めません: %1").arg(displayName));
+    throw Failure(QStringLiteral("ファイルを書き込めません: %1").arg(displayName), error);
 }
 
 fs::path temporaryPath(const fs::path &target)
@@ -96,13 +97,17 @@ void replace(const fs::path &target, const QByteArray &bytes, std::optional<fs::
         const fs::path tmp = temporaryPath(target);
         std::FILE *out = createExclusively(tmp);
         if (!out) {
+            const int error = errno;
             std::error_code ec;
             if (fs::exists(fs::symlink_status(tmp, ec)))
                 continue; // the name is taken: draw another
-            fail(displayName);
+            fail(displayName, error);
         }
         const bool written = writeAll(out, bytes);
+        int error = written ? 0 : errno;
         const bool closed = std::fclose(out) == 0;
+        if (!closed && error == 0)
+            error = errno;
         std::error_code ec;
         if (written && closed && perms)
             fs::permissions(tmp, *perms & fs::perms::mask, ec);
@@ -110,12 +115,12 @@ void replace(const fs::path &target, const QByteArray &bytes, std::optional<fs::
             fs::rename(tmp, target, ec);
         if (!written || !closed || ec) {
             discard(tmp);
-            fail(displayName);
+            fail(displayName, error != 0 ? error : ec.value());
         }
         syncFolderOf(target);
         return;
     }
-    fail(displayName);
+    fail(displayName, EEXIST);
 }
 
 bool isTemporaryFor(const QString &name, const QString &targetName)

@@ -10,14 +10,17 @@ namespace chimebox {
 class Failure : public std::runtime_error
 {
 public:
-    explicit Failure(const QString &message)
-        : std::runtime_error(message.toStdString()), message_(message)
+    // error: the system's number for what went wrong (errno), when known.
+    explicit Failure(const QString &message, int error = 0)
+        : std::runtime_error(message.toStdString()), message_(message), error_(error)
     {}
 
     const QString &message() const noexcept { return message_; }
+    int error() const noexcept { return error_; }
 
 private:
     QString message_;
+    int error_;
 };
 
 } // namespace chimebox

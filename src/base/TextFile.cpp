@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <cerrno>
 #include <fstream>
 #include <optional>
 #include <system_error>
@@ -18,9 +19,9 @@ namespace {
 
 const QByteArray kCrLf("\r\n");
 
-[[noreturn]] void fail(const QString &what, const QString &fileName)
+[[noreturn]] void fail(const QString &what, const QString &fileName, int error = 0)
 {
-    throw Failure(QStringLiteral("%1: %2").arg(what, fileName));
+    throw Failure(QStringLiteral("%1: %2").arg(what, fileName), error);
 }
 
 QByteArray contentBytes(const QString &cont)
@@ -98,9 +99,9 @@ qsizetype longestLine(const QByteArray &bytes)
 void refuseUnwritable(const fs::file_status &st, const QString &fileName)
 {
     if (fs::is_directory(st))
-        fail(QStringLiteral("フォルダなので書き込めません"), fileName);
+        fail(QStringLiteral("フォルダなので書き込めません"), fileName, EISDIR);
     if (fs::exists(st) && (st.permissions() & fs::perms::owner_write) == fs::perms::none)
-        fail(QStringLiteral("読み取り専用のため書き込めません"), fileName);
+        fail(QStringLiteral("読み取り専用のため書き込めません"), fileName, EACCES);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Failure.h"
 #include "core/scheduler/AlarmTime.h"
 #include "core/settings/SettingsFiles.h"
 
@@ -18,14 +19,31 @@ struct PlayTimerChange
     bool operator==(const PlayTimerChange &) const = default;
 };
 
+// What the settings folder holds for a timer, as its check box and pickers
+// show it.
+struct StoredTimer
+{
+    int switchValue = 0; // 1 while its marker is there
+    bool hasTime = false;
+    QString hour;
+    QString minute;
+
+    bool operator==(const StoredTimer &) const = default;
+};
+
 // The timer settings as the check boxes and time pickers write them. Nothing
 // is kept in memory: the tick reads the files afresh every second. A failure
-// to write or delete throws chimebox::Failure, and what the change would have
-// meant for the alarm does not happen.
+// to write or delete throws chimebox::Failure saying, in the user's words,
+// why and what the timer does now; nothing stored is damaged, and what the
+// change would have meant for the alarm does not happen.
 class TimerSettings
 {
 public:
     explicit TimerSettings(settings::SettingsFolder folder);
+
+    // What is stored now: what a control whose change could not be saved
+    // shows again.
+    StoredTimer stored(Timer timer) const;
 
     // The stop timer's check box: value 1 writes the marker; any other value,
     // the greyed 2 included, deletes it when it is present.
@@ -47,7 +65,9 @@ public:
     PlayTimerChange savePlayTime(const QString &hour, const QString &minute);
 
 private:
-    void switchMarker(settings::SettingsFile marker, int value);
+    void switchMarker(Timer timer, int value);
+    void saveTime(Timer timer, const QString &hour, const QString &minute);
+    [[noreturn]] void notSaved(Timer timer, const Failure &failure) const;
 
     settings::SettingsFolder folder_;
     bool formLoaded_ = false;

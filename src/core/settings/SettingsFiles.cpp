@@ -77,7 +77,7 @@ void SettingsFolder::removeIfPresent(SettingsFile file) const
     std::error_code ec;
     fs::remove(nativename::toPath(path(file)), ec);
     if (ec)
-        throw Failure(QStringLiteral("ファイルを削除できません: %1").arg(path(file)));
+        throw Failure(QStringLiteral("ファイルを削除できません: %1").arg(path(file)), ec.value());
 }
 
 StoredTime SettingsFolder::readTime(SettingsFile timeFile) const

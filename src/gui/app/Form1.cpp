@@ -275,32 +275,55 @@ void Form1::File1_OLEDragDrop(const QMimeData *data)
 // Timer settings.
 
 // Each marks the pickers before it writes, so a write that fails still leaves
-// the marks right.
+// the marks right; a control whose change could not be saved shows again what
+// is stored, so the window never shows a timer the program will not keep.
 
 void Form1::Check1_Click()
 {
     showTimerChecks();
-    timerSettings_->switchStopTimer(FormControls::checkValue(*ui_.Check1));
+    keepingStored(scheduler::Timer::Stop, *ui_.Check1,
+                  [&] { timerSettings_->switchStopTimer(FormControls::checkValue(*ui_.Check1)); });
 }
 
 void Form1::Check2_Click()
 {
     showTimerChecks();
-    session_.playTimerChanged(
-        timerSettings_->switchPlayTimer(FormControls::checkValue(*ui_.Check2)));
+    keepingStored(scheduler::Timer::Play, *ui_.Check2, [&] {
+        session_.playTimerChanged(
+            timerSettings_->switchPlayTimer(FormControls::checkValue(*ui_.Check2)));
+    });
 }
 
 void Form1::saveStopTime()
 {
     showTimerChecks();
-    timerSettings_->saveStopTime(ui_.Combo1->currentText(), ui_.Combo2->currentText());
+    keepingStored(scheduler::Timer::Stop, *ui_.Combo1, [&] {
+        timerSettings_->saveStopTime(ui_.Combo1->currentText(), ui_.Combo2->currentText());
+    });
 }
 
 void Form1::savePlayTime()
 {
     showTimerChecks();
-    session_.playTimerChanged(
-        timerSettings_->savePlayTime(ui_.Combo3->currentText(), ui_.Combo4->currentText()));
+    keepingStored(scheduler::Timer::Play, *ui_.Combo3, [&] {
+        session_.playTimerChanged(
+            timerSettings_->savePlayTime(ui_.Combo3->currentText(), ui_.Combo4->currentText()));
+    });
+}
+
+void Form1::showStored(scheduler::Timer timer, const QWidget &changed)
+{
+    const scheduler::StoredTimer stored = timerSettings_->stored(timer);
+    const bool play = timer == scheduler::Timer::Play;
+    QCheckBox &box = play ? *ui_.Check2 : *ui_.Check1;
+    // Shown, not assigned: nothing is saved again.
+    if (&changed == &box) {
+        box.setCheckState(stored.switchValue == 1 ? Qt::Checked : Qt::Unchecked);
+    } else {
+        (play ? ui_.Combo3 : ui_.Combo1)->setEditText(stored.hour);
+        (play ? ui_.Combo4 : ui_.Combo2)->setEditText(stored.minute);
+    }
+    showTimerChecks();
 }
 
 void Form1::showTimerChecks()

@@ -22,7 +22,8 @@ class FileManagerLauncher;
 }
 namespace chimebox::scheduler {
 class TimerSettings;
-}
+enum class Timer;
+} // namespace chimebox::scheduler
 
 namespace chimebox::app {
 
@@ -111,6 +112,11 @@ private:
 
     void saveStopTime();
     void savePlayTime();
+    // Runs save; when it fails, the changed control (timer's check box, or one
+    // of its pickers) shows again what is stored, and the failure goes on.
+    template <typename Save>
+    void keepingStored(scheduler::Timer timer, const QWidget &changed, Save &&save);
+    void showStored(scheduler::Timer timer, const QWidget &changed);
     // Marks each ticked timer's pickers whose time can never come round, and
     // the play timer's with what its alarm would meet if it rang now.
     void showTimerChecks();
@@ -132,6 +138,17 @@ private:
     int ticksToCheck_ = 0;
     ExitSave exitSave_;
 };
+
+template <typename Save>
+void Form1::keepingStored(scheduler::Timer timer, const QWidget &changed, Save &&save)
+{
+    try {
+        save();
+    } catch (const Failure &) {
+        showStored(timer, changed);
+        throw;
+    }
+}
 
 template <typename F> void Form1::guarded(F &&body)
 {

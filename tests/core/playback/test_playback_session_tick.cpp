@@ -379,6 +379,23 @@ private Q_SLOTS:
                      qPrintable(r.reported.first()));
     }
 
+    // Once the day's alarm has rung, its time file is not read again at each
+    // new minute: one that cannot be read by then (grown huge) fails no tick,
+    // and a click still plays.
+    void afterTheAlarmItsTimeIsNotReadEachMinute()
+    {
+        Rig &r = *rig;
+        r.playAt("0730\r\n");
+        QCOMPARE(r.sweep(QTime(7, 30), QTime(7, 30, 1)), 1);
+        r.player.putPlayState(PlayState::Stopped);
+        std::filesystem::resize_file(
+            QFile::encodeName(r.folder.path(SettingsFile::PlayTime)).toStdString(), 10'000'000);
+        QCOMPARE(r.sweep(QTime(7, 30, 2), QTime(7, 33, 5)), 0);
+        QVERIFY(r.reported.isEmpty());
+        r.session.requestPlay();
+        QVERIFY(r.run().urlSet);
+    }
+
     // A minute the play timer has seen is not skipped: it rang in it (and the
     // clock was then set back, then the machine slept across it), or a tick
     // came in it while music played.

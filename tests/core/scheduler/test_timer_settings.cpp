@@ -2,11 +2,36 @@
 #include "core/scheduler/TimerSettings.h"
 #include "support/TestMain.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <dlfcn.h>
 
 using namespace chimebox::scheduler;
+
+#ifdef Q_OS_LINUX
+namespace {
+
+// The disk fills as a write is synced: errno of the next syncs, 0 for none.
+int failingSyncError = 0;
+
+} // namespace
+
+// Stands in for the C library's fsync in this test program, which the writer
+// is linked into.
+extern "C" int fsync(int descriptor)
+{
+    if (failingSyncError != 0) {
+        errno = failingSyncError;
+        return -1;
+    }
+    static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
+    return real(descriptor);
+}
+#endif
 using chimebox::settings::SettingsFile;
 using chimebox::settings::SettingsFolder;
 
@@ -139,29 +164,98 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(folder.path(SettingsFile::PlayTime)));
     }
 
-    void aReadOnlyTimeFileIsRefusedAndKept()
+    // A write that fails keeps what is stored, and says in the user's words
+    // why and what the timer does now; what the controls then show is what
+    // is stored.
+    void aChangeThatCannotBeSavedSaysWhatTheTimerDoesNow_data()
     {
-        put(SettingsFile::StopTime, "0700\r\n");
-        put(SettingsFile::PlayTime, "0600\r\n");
-        for (auto file : {SettingsFile::StopTime, SettingsFile::PlayTime})
-            QVERIFY(QFile::setPermissions(folder.path(file), QFile::ReadOwner | QFile::ReadGroup));
-
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->saveStopTime("08", "15"));
-        QCOMPARE(bytes(SettingsFile::StopTime), QByteArray("0700\r\n"));
-
-        // The handler stops at the failing write, and nothing arms the alarm again.
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->savePlayTime("08", "15"));
-        QCOMPARE(bytes(SettingsFile::PlayTime), QByteArray("0600\r\n"));
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<StoredTimer>("stored");
+        const StoredTimer playOff{0, true, "07", "31"};
+        const StoredTimer playOn{1, true, "07", "31"};
+#ifdef Q_OS_LINUX
+        QTest::newRow("play timer ticked, disk full")
+            << "play on"
+            << "disk full"
+            << "ディスクに空きがないため、再生タイマーを保存できませんでした。再生タイマーは無効の"
+               "ままです。"
+            << playOff;
+        QTest::newRow("play time changed, disk full")
+            << "play time"
+            << "disk full"
+            << "ディスクに空きがないため、再生タイマーを保存できませんでした。アラームは 07:31 "
+               "のままです。"
+            << playOn;
+#endif
+        QTest::newRow("play time changed, read-only file")
+            << "play time"
+            << "read-only"
+            << "書き込みが許されていないため、再生タイマーを保存できませんでした。アラームは 07:31 "
+               "のままです。"
+            << playOn;
+        QTest::newRow("stop time changed, read-only file")
+            << "stop time"
+            << "read-only"
+            << "書き込みが許されていないため、停止タイマを保存できませんでした。停止タイマは 07:00 "
+               "のままです。"
+            << StoredTimer{1, true, "07", "00"};
+        // A folder of the marker's name can be neither written nor deleted as
+        // a file, and is not present as one.
+        QTest::newRow("play timer ticked, a folder of its name")
+            << "play on"
+            << "folder"
+            << "書き込みに失敗したため、再生タイマーを保存できませんでした。再生タイマーは無効のま"
+               "まです。"
+            << playOff;
     }
-
-    void aMarkerThatCannotBeWrittenFails()
+    void aChangeThatCannotBeSavedSaysWhatTheTimerDoesNow()
     {
-        // A folder of the marker's name can be neither written nor deleted as a file.
-        QVERIFY(QDir(dir->path()).mkdir("player.ini"));
-        QVERIFY_THROWS_EXCEPTION(chimebox::Failure, settings->switchPlayTimer(1));
-        // Not a file, so not present: unticking leaves it alone.
-        settings->switchPlayTimer(0);
-        QVERIFY(QFileInfo(folder.path(SettingsFile::PlayMarker)).isDir());
+        QFETCH(QString, change);
+        QFETCH(QString, fault);
+        QFETCH(QString, said);
+        QFETCH(StoredTimer, stored);
+        const bool play = change.startsWith("play");
+        const Timer timer = play ? Timer::Play : Timer::Stop;
+        put(SettingsFile::PlayTime, "0731\r\n");
+        put(SettingsFile::StopTime, "0700\r\n");
+        put(SettingsFile::StopMarker, "\r\n");
+        if (change == "play time")
+            put(SettingsFile::PlayMarker, "\r\n");
+        const SettingsFile target = change == "play on"
+                                        ? SettingsFile::PlayMarker
+                                        : (play ? SettingsFile::PlayTime : SettingsFile::StopTime);
+        const QByteArray before = bytes(target);
+        if (fault == "read-only")
+            QVERIFY(QFile::setPermissions(folder.path(target), QFile::ReadOwner));
+        if (fault == "folder")
+            QVERIFY(QDir(dir->path()).mkdir(QFileInfo(folder.path(target)).fileName()));
+#ifdef Q_OS_LINUX
+        failingSyncError = fault == "disk full" ? ENOSPC : 0;
+#endif
+
+        QString message;
+        try {
+            if (change == "play on")
+                settings->switchPlayTimer(1);
+            else if (play)
+                settings->savePlayTime("07", "30");
+            else
+                settings->saveStopTime("08", "15");
+        } catch (const chimebox::Failure &failure) {
+            message = failure.message();
+        }
+#ifdef Q_OS_LINUX
+        failingSyncError = 0;
+#endif
+        QVERIFY2(message.startsWith(said + u'\n'), qPrintable(message));
+        QVERIFY2(message.contains(folder.path(target)), qPrintable(message));
+        QCOMPARE(settings->stored(timer), stored);
+        if (fault != "folder")
+            QCOMPARE(bytes(target), before);
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden).size(),
+                 change == "play time" ? 4 : 3);
     }
 };
 
