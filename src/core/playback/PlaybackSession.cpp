@@ -3,6 +3,7 @@
 #include "base/Failure.h"
 #include "core/browse/FolderScan.h"
 #include "core/playback/ContinuousPlay.h"
+#include "core/playback/PlayTimerRules.h"
 #include "core/scheduler/AlarmTime.h"
 
 #include <QFileInfo>

@@ -191,50 +191,6 @@ struct TickResult
     }
 };
 
-// What the play timer's files and the clock say at a tick, read in this order:
-// whether the player plays, the marker, the time file, the date.
-struct PlayTimerGate
-{
-    bool notPlaying = false;
-    bool markerPresent = false;
-    bool timePresent = false;
-    bool newDay = false;
-    bool skipped = false;
-
-    // The time file is worth reading.
-    bool readTime() const
-    {
-        return notPlaying && markerPresent && timePresent && (newDay || skipped);
-    }
-};
-
-PlayTimerGate playTimerGate(const SessionState &state, bool notPlaying, bool markerPresent,
-                            bool timePresent, const QString &date, const QDateTime &now);
-
-// Whether the play timer rings, given its stored time; matchesNow is the
-// stored time against the clock's minute.
-struct AlarmDecision
-{
-    AlarmOutcome outcome = AlarmOutcome::None;
-    QTime minute;
-    int minutesLate = 0;
-    // The day it rang for; for OnTime, today's, read once more from the clock.
-    QString date;
-};
-
-AlarmDecision decideAlarm(const SessionState &state, const PlayTimerGate &gate,
-                          const settings::StoredTime &time, bool matchesNow, const QDateTime &now);
-
-// The play timer rang (OnTime or CaughtUp: a request for the current file,
-// else the folder's first) or missed its minute (said once, the day spent).
-Actions fireAlarm(SessionState &state, TickResult &result, const AlarmDecision &decision,
-                  int folderCount, const QDateTime &now);
-
-// A snooze whose time has come: rings again when the player is quiet,
-// choosing the same file as before when the folder still shows it.
-Actions snoozeDue(SessionState &state, TickResult &result, bool notPlaying,
-                  const QStringList &names, const QDateTime &now);
-
 // The pending play: a request turns into a file given to the player (or the
 // chime, for an alarm with nothing to play). output is for the alarm: the
 // player bar and the desktop's output are turned up as it starts.

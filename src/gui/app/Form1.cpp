@@ -10,6 +10,7 @@
 #include "core/scheduler/TimerSettings.h"
 #include "core/window/WindowWidth.h"
 #include "gui/app/Restorer.h"
+#include "gui/app/TimerMarks.h"
 #include "gui/browse/DirList.h"
 #include "gui/browse/DriveList.h"
 #include "gui/browse/FileList.h"
@@ -21,43 +22,10 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QPalette>
 #include <QPushButton>
 #include <optional>
 
 namespace chimebox::app {
-
-namespace {
-
-using Severity = playback::AlarmCheck::Severity;
-
-// The pickers of a timer that will not do what they show are tinted, red for
-// a timer that will not work, amber for what the alarm will put right as it
-// rings, and their tooltip says why; size and place stay as they are. A
-// palette that sets no role gives the window's own back.
-void markPickers(QComboBox &hour, QComboBox &minute, Severity severity, const QString &why)
-{
-    QPalette palette;
-    if (severity != Severity::Fine) {
-        const bool problem = severity == Severity::Problem;
-        const QColor tint = problem ? QColor(0xff, 0xc7, 0xce) : QColor(0xff, 0xeb, 0x9c);
-        palette.setColor(QPalette::Base, tint);
-        palette.setColor(QPalette::Button, tint);
-        palette.setColor(QPalette::Text,
-                         problem ? QColor(0x9c, 0x00, 0x06) : QColor(0x5c, 0x40, 0x00));
-    }
-    for (QComboBox *picker : {&hour, &minute}) {
-        picker->setPalette(palette);
-        picker->setToolTip(why);
-    }
-}
-
-std::optional<QTime> minuteOf(const QComboBox &hour, const QComboBox &minute)
-{
-    return scheduler::minuteOf(settings::parseTime(hour.currentText() + minute.currentText()));
-}
-
-} // namespace
 
 Form1::Form1(Services services, QWidget *parent)
     : QWidget(parent), services_(std::move(services)), session_(services_.session),
@@ -329,27 +297,8 @@ void Form1::showStored(scheduler::Timer timer, const QWidget &changed)
 void Form1::showTimerChecks()
 {
     ticksToCheck_ = 60;
-    const bool stopOn = FormControls::checkValue(*ui_.Check1) == 1;
-    const QString stopNever =
-        stopOn ? scheduler::whyItNeverMatches(scheduler::Timer::Stop, ui_.Combo1->currentText(),
-                                              ui_.Combo2->currentText())
-               : QString();
-    markPickers(*ui_.Combo1, *ui_.Combo2, stopNever.isEmpty() ? Severity::Fine : Severity::Problem,
-                stopNever);
-
+    const playback::AlarmCheck check = markTimers(ui_, session_);
     const bool playOn = FormControls::checkValue(*ui_.Check2) == 1;
-    playback::AlarmCheck check;
-    if (playOn) {
-        session_.watchOutput();
-        playback::AlarmOutlook outlook = session_.outlook();
-        outlook.neverRings = scheduler::whyItNeverMatches(
-            scheduler::Timer::Play, ui_.Combo3->currentText(), ui_.Combo4->currentText());
-        const std::optional<QTime> minute = minuteOf(*ui_.Combo3, *ui_.Combo4);
-        outlook.minute = minute.value_or(QTime());
-        outlook.stoppedAtOnce = stopOn && minute && minute == minuteOf(*ui_.Combo1, *ui_.Combo2);
-        check = playback::checkAlarm(outlook);
-    }
-    markPickers(*ui_.Combo3, *ui_.Combo4, check.severity, check.text());
     if (const std::optional<playback::AlarmNotice> notice = alarmWatch_.update(playOn, check))
         Q_EMIT alarmProblem(*notice);
 }

@@ -1,5 +1,7 @@
 #include "core/playback/MediaPlayer.h"
+#include "core/playback/PlayTimerRules.h"
 #include "core/playback/SessionRules.h"
+#include "support/RuleFixtures.h"
 #include "support/TestMain.h"
 
 #include <QTest>
@@ -9,41 +11,7 @@ using Kind = PlayerCommand::Kind;
 
 namespace {
 
-const QDateTime k0730(QDate(2024, 3, 1), QTime(7, 30, 5));
-
-OutputState speakers(bool muted, int percent)
-{
-    OutputLevel level = OutputLevel::at(percent, 2);
-    level.muted = muted;
-    return {OutputState::Server::Ready, "speakers", {}, level};
-}
-
-// The alarm fired at 07:30:05 and asks for the second of three files.
-SessionState fired()
-{
-    SessionState state;
-    state.index = 1;
-    TickResult result;
-    fireAlarm(state, result, {AlarmOutcome::OnTime, QTime(7, 30), 0, "03-01-2024"}, 3, k0730);
-    return state;
-}
-
-PendingPlay pending(const OutputState &output, bool barMuted = false, int barVolume = 50)
-{
-    return {{{"/music", 3}, output, k0730}, "b.mp3", "c.mp3", barMuted, barVolume, {}, Stopped};
-}
-
-// The alarm's file sounding, having found the output muted at 10 %.
-SessionState ringing(Actions *actions = nullptr)
-{
-    SessionState state = fired();
-    TickResult result;
-    result.alarm = AlarmOutcome::OnTime;
-    const Actions started = pendingPlay(state, result, pending(speakers(true, 10)));
-    if (actions)
-        *actions = started;
-    return state;
-}
+using namespace rulefixtures;
 
 QList<Kind> kinds(const Actions &actions)
 {
@@ -224,53 +192,6 @@ private Q_SLOTS:
         QVERIFY(pendingPlay(state, result, pending(speakers(false, 80))).output.isEmpty());
         QVERIFY(outputChanged(state, speakers(true, 80)).output.isEmpty());
         QVERIFY(stop(state, speakers(true, 80)).output.isEmpty());
-    }
-
-    // Snooze: quiet now, the same file ten minutes later, caught up after a
-    // sleep; the day's alarm stays spent, and a timer switched off forgets it.
-    void snoozeRingsAgainTenMinutesLater_data()
-    {
-        QTest::addColumn<int>("after"); // seconds after the snooze
-        QTest::addColumn<bool>("playing");
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<int>("minutesLate");
-        QTest::newRow("9:59 later") << 599 << false << int(AlarmOutcome::None) << 0;
-        QTest::newRow("10 minutes later") << 600 << false << int(AlarmOutcome::OnTime) << 0;
-        QTest::newRow("asleep through it")
-            << 600 + 15 * 60 << false << int(AlarmOutcome::CaughtUp) << 15;
-        QTest::newRow("asleep too long")
-            << 600 + 31 * 60 << false << int(AlarmOutcome::Missed) << 31;
-        QTest::newRow("music playing then") << 600 << true << int(AlarmOutcome::None) << 0;
-    }
-    void snoozeRingsAgainTenMinutesLater()
-    {
-        QFETCH(int, after);
-        QFETCH(bool, playing);
-        QFETCH(int, outcome);
-        QFETCH(int, minutesLate);
-        SessionState state = ringing();
-        state.index = 2; // continuous play moved on
-        snooze(state, speakers(false, 50), k0730);
-        QCOMPARE(state.snooze->at, k0730.addSecs(600));
-        TickResult result;
-        const Actions actions =
-            snoozeDue(state, result, !playing, {"a.mp3", "b.mp3", "c.mp3"}, k0730.addSecs(after));
-        QCOMPARE(int(result.alarm), outcome);
-        QCOMPARE(result.minutesLate, minutesLate);
-        QCOMPARE(state.lastAlarmDate.text(), QStringLiteral("03-01-2024"));
-        const bool rings = result.alarmFired();
-        QCOMPARE(state.autoPlay == AutoPlay::Requested, rings);
-        QCOMPARE(state.snooze.has_value(), after < 600);
-        if (rings) {
-            QCOMPARE(state.index, 1); // the alarm's own file again
-            QVERIFY(state.alarm->snoozed);
-        }
-        QCOMPARE(actions.messages.size(), outcome == int(AlarmOutcome::Missed) ? 1 : 0);
-
-        SessionState off = ringing();
-        snooze(off, speakers(false, 50), k0730);
-        QVERIFY(playTimerChanged(off, true).alarmChanged);
-        QVERIFY(!off.snooze);
     }
 
     // Nothing to play: the chime sounds over and over, without a box, until
