@@ -9,6 +9,7 @@
 #include "core/scheduler/AlarmTime.h"
 #include "core/scheduler/TimerSettings.h"
 #include "core/window/WindowWidth.h"
+#include "gui/app/AutostartMenu.h"
 #include "gui/app/Restorer.h"
 #include "gui/app/TimerMarks.h"
 #include "gui/browse/DirList.h"
@@ -81,6 +82,7 @@ void Form1::wireEvents()
             &browse::FileList::setListIndex);
     on(ui_.Check1, &QCheckBox::clicked, &Form1::Check1_Click);
     on(ui_.Check2, &QCheckBox::clicked, &Form1::Check2_Click);
+    new AutostartMenu(*ui_.Check2, services_.messages);
     const auto wireCombo = [&](QComboBox *combo, void (Form1::*change)(), void (Form1::*click)()) {
         on(combo->lineEdit(), &QLineEdit::textEdited, change);
         on(combo, &QComboBox::activated, click);
