@@ -102,7 +102,9 @@ int listen(const QStringList &args)
     const int delay = args[5].toInt();
     QTest::qWait(delay);
     const auto [clickFrame, clickMs] = listener.click(args[1], args[2]);
-    const auto first = listener.await([&] { return heard.firstSoundFrom(clickFrame); });
+    // Each binding is copied into its lambda: clang 14 cannot capture one.
+    const auto first =
+        listener.await([&, frame = clickFrame] { return heard.firstSoundFrom(frame); });
     const auto firstEnds =
         first ? listener.await([&] { return heard.firstSilenceFrom(*first, gapFrames); })
               : std::nullopt;
@@ -127,8 +129,8 @@ int listen(const QStringList &args)
     }
     QTest::qWait(delay);
     const auto [switchFrame, switchMs] = listener.click(args[3], args[4]);
-    const auto switched =
-        listener.await([&] { return heard.toneFrom(switchFrame, kSecondHz, toneFrames); });
+    const auto switched = listener.await(
+        [&, frame = switchFrame] { return heard.toneFrom(frame, kSecondHz, toneFrames); });
     if (!switched) {
         std::fprintf(stderr, "the second click was not heard\n");
         return 1;

@@ -57,9 +57,11 @@ QByteArray toneWav(double frequencyHz, int milliseconds, int sampleRate)
     const double fade = sampleRate * 0.005;
     std::vector<double> samples(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const double edge = std::min<double>(i, count - 1 - i);
+        const double edge = static_cast<double>(std::min(i, count - 1 - i));
         const double gain = std::min(1.0, edge / fade);
-        samples[i] = 0.5 * gain * std::sin(2 * std::numbers::pi * frequencyHz * i / sampleRate);
+        samples[i] =
+            0.5 * gain *
+            std::sin(2 * std::numbers::pi * frequencyHz * static_cast<double>(i) / sampleRate);
     }
     return wavFromSamples(samples, sampleRate);
 }
@@ -90,7 +92,7 @@ QByteArray chimeWav(int sampleRate)
     // Fade the tail out so the file ends in silence.
     const auto tail = static_cast<std::size_t>(0.2 * sampleRate);
     for (std::size_t k = 0; k < tail && k < count; ++k)
-        samples[count - 1 - k] *= static_cast<double>(k) / tail;
+        samples[count - 1 - k] *= static_cast<double>(k) / static_cast<double>(tail);
     return wavFromSamples(samples, sampleRate);
 }
 

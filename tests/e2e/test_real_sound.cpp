@@ -538,7 +538,8 @@ void TestRealSound::anAlarmWaitsForASoundServerThatIsLate()
     PlayerLog log(player, recorder);
     story = rig.story(log, recorder);
 
-    QVERIFY2(QTest::qWaitFor([&] { return !messages.failures.isEmpty(); }, 5000),
+    // The rig's own member: clang 14 cannot capture a structured binding.
+    QVERIFY2(QTest::qWaitFor([&] { return !rig.messages.failures.isEmpty(); }, 5000),
              qPrintable(story()));
     QVERIFY2(messages.failures.first().startsWith(QStringLiteral("音声を出力できません")),
              qPrintable(story()));

@@ -4,7 +4,8 @@
 # checks it with lintian: no error and no warning, and none of its notes on a
 # binary built without Debian's hardening or left with the compilers' notes.
 # The stack protector, which lintian no longer looks for, is read from the
-# binary's symbols.
+# binary's symbols. Warnings stay warnings, as in a user's release build, also
+# in a tree first made when they were errors.
 # Usage: check-package.sh SOURCE_DIR PACKAGE_BUILD_DIR GENERATOR CXX_COMPILER
 set -eu
 
@@ -19,7 +20,7 @@ fail() {
 }
 
 cmake -S "$source" -B "$build" -G "$generator" -DCMAKE_CXX_COMPILER="$compiler" \
-    -DCMAKE_BUILD_TYPE=Release -DCHIMEBOX_TESTS=OFF
+    -DCMAKE_BUILD_TYPE=Release -DCHIMEBOX_TESTS=OFF -DCHIMEBOX_WERROR=OFF
 cmake --build "$build" --target chimebox --parallel 2
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB)

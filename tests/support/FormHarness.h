@@ -120,7 +120,7 @@ struct FormHarness
     // A folder under the music dir with the given files (empty content).
     QString makeFolder(const QString &relative, const QStringList &files = {}) const
     {
-        const QString folder = music.path() + u'/' + relative;
+        QString folder = music.path() + u'/' + relative;
         QDir().mkpath(folder);
         for (const QString &name : files) {
             QFile file(folder + u'/' + name);

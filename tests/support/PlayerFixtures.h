@@ -27,8 +27,7 @@ inline QString fixture(const QString &name)
 // valid UTF-8 can be made too.
 inline QString writeFile(const QDir &dir, const QByteArray &nativeName, const QByteArray &bytes)
 {
-    const QString path =
-        dir.absolutePath() + QLatin1Char('/') + chimebox::nativename::decode(nativeName);
+    QString path = dir.absolutePath() + QLatin1Char('/') + chimebox::nativename::decode(nativeName);
     std::ofstream out(chimebox::nativename::toPath(path), std::ios::binary);
     out.write(bytes.constData(), bytes.size());
     return path;

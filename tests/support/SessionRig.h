@@ -83,7 +83,7 @@ struct SessionRig
 
     chimebox::playback::TickResult run()
     {
-        const chimebox::playback::TickResult result = session.tick();
+        chimebox::playback::TickResult result = session.tick();
         stopPresses += result.stopPressed ? 1 : 0;
         return result;
     }

@@ -19,7 +19,7 @@ QString localPath(const QUrl &url)
 {
     const QByteArray bytes =
         QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    const QString path = nativename::decode(bytes);
+    QString path = nativename::decode(bytes);
     const QString host = url.host();
     if (host.isEmpty() || host.compare(u"localhost", Qt::CaseInsensitive) == 0)
         return path;

@@ -40,7 +40,7 @@ QString DesktopFileManager::program()
         QStringLiteral("pcmanfm"),  QStringLiteral("pcmanfm-qt"),
     };
     for (const QString &candidate : candidates) {
-        const QString found = QStandardPaths::findExecutable(candidate);
+        QString found = QStandardPaths::findExecutable(candidate);
         if (!found.isEmpty())
             return found;
     }

@@ -226,7 +226,7 @@ void PlaybackSession::followOutput()
 TickResult PlaybackSession::tick()
 {
     try {
-        const TickResult result = runTick();
+        TickResult result = runTick();
         state_.tickFailureShown = false;
         return result;
     } catch (const Failure &failure) {

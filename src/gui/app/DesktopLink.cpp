@@ -16,7 +16,7 @@ void DesktopLink::joinSessionBus()
     join(QDBusConnection::sessionBus());
 }
 
-QString DesktopLink::join(QDBusConnection bus)
+QString DesktopLink::join(const QDBusConnection &bus)
 {
     if (!bus.isConnected() || mpris_)
         return {};

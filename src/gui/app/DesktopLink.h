@@ -27,7 +27,7 @@ public:
 
     // Returns the player's name on the bus; empty without a bus, or once
     // joined already.
-    QString join(QDBusConnection bus);
+    QString join(const QDBusConnection &bus);
     void joinSessionBus();
 
 private:

@@ -64,7 +64,7 @@ void Form1::wireEvents()
     on(ui_.Command5, &QPushButton::clicked, &Form1::Command5_Click);
     on(ui_.File1, &browse::FileList::mouseReleased, &Form1::File1_MouseUp);
     connect(ui_.File1, &browse::FileList::dropped, this,
-            [this](const QMimeData *data) { guarded([&] { File1_OLEDragDrop(data); }); });
+            [this](const QMimeData *mime) { guarded([&] { File1_OLEDragDrop(mime); }); });
     on(ui_.Command1, &QPushButton::clicked, &Form1::Command1_Click);
     const playback::Transport *player = &session_.player();
     on(player, &playback::MediaPlayer::StatusChange, &Form1::wmp1_StatusChange);
@@ -224,10 +224,10 @@ void Form1::wmp1_PlaybackFailed(const QString &reason, bool outputFailed)
 
 // Drag and drop.
 
-void Form1::File1_OLEDragDrop(const QMimeData *data)
+void Form1::File1_OLEDragDrop(const QMimeData *mime)
 {
     using Action = browse::DropStep::Action;
-    for (const browse::DropStep &step : browse::planDrop(data)) {
+    for (const browse::DropStep &step : browse::planDrop(mime)) {
         bool shown = false;
         try {
             if (step.action == Action::ShowFolder)

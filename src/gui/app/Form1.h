@@ -76,7 +76,7 @@ public Q_SLOTS:
     void File1_MouseUp();
     void Command1_Click();
     void wmp1_StatusChange();
-    void File1_OLEDragDrop(const QMimeData *data);
+    void File1_OLEDragDrop(const QMimeData *mime);
     void Check1_Click();
     void Check2_Click();
     void Combo1_Change();

@@ -134,7 +134,7 @@ void FormControls::raises(const QWidget *control, std::function<void()> handler)
     if (control == Dir1)
         Dir1->setChangeHandler(std::move(handler));
     else
-        handlers_.insert(control, std::move(handler));
+        handlers_.emplace(control, std::move(handler));
 }
 
 void FormControls::raise(const QWidget *control) const

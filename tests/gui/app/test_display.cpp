@@ -13,7 +13,7 @@ class TestDisplay : public QObject
     // cleaned, the favourites one a line and then an empty line.
     static QString putSettingsThatASaveRewrites(const ProgramRig &rig)
     {
-        const QString folder = rig.dir.filePath(QStringLiteral("音楽"));
+        QString folder = rig.dir.filePath(QStringLiteral("音楽"));
         QDir().mkpath(folder);
         rig.put("chimebox.ini", folder.toUtf8() + "/.\r\n");
         rig.put("chimeboxfl.ini", "/x\r\n\r\n" + folder.toUtf8() + "\r\n");
