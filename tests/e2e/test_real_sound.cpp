@@ -16,6 +16,7 @@
 #include "gui/app/Form1.h"
 #include "gui/browse/FileList.h"
 #include "gui/playback/PlayerWidget.h"
+#include "support/Files.h"
 #include "support/MonitorRecorder.h"
 #include "support/SendSignal.h"
 #include "support/TestMain.h"
@@ -29,11 +30,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
-#include <fstream>
 #include <functional>
 #include <memory>
 
 using namespace chimebox;
+using testfiles::writeFile;
 
 namespace {
 
@@ -41,12 +42,6 @@ constexpr double kLowHz = 440;
 constexpr double kHighHz = 1760;
 // The chime's first stroke.
 constexpr double kChimeHz = 1046.5;
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    std::ofstream out(nativename::toPath(path), std::ios::binary);
-    out.write(bytes.constData(), bytes.size());
-}
 
 // A WAV file from toneWav with a title tag (a LIST INFO chunk) before its data.
 QByteArray withTitleTag(QByteArray wav, const QByteArray &title)
@@ -202,10 +197,10 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     const QString low = QStringLiteral("a-low.wav");
     const QString high = QStringLiteral("b-高い音.wav");
     // The first file is longer so that the stop below lands well inside it.
-    writeBytes(musicDir.filePath(low), engine::toneWav(kLowHz, 1500));
-    writeBytes(musicDir.filePath(high), engine::toneWav(kHighHz, 1000));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir.path()) + "\r\n");
+    writeFile(musicDir.filePath(low), engine::toneWav(kLowHz, 1500));
+    writeFile(musicDir.filePath(high), engine::toneWav(kHighHz, 1000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
 
     scheduler::SystemClock clock;
     RealWindow rig(clock, settingsDir.path());
@@ -292,14 +287,14 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
         byte = char(noiseSource.bounded(256));
     const QString alarm = QStringLiteral("alarm.mp3");
     const QString good = QStringLiteral("zz_good.wav");
-    writeBytes(musicDir.filePath(alarm), noise);
+    writeFile(musicDir.filePath(alarm), noise);
     // Its title tag is longer than any name the sound server takes for a stream.
-    writeBytes(musicDir.filePath(good),
-               withTitleTag(engine::toneWav(kHighHz, 1000), QByteArray(100000, 't')));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir.path()) + "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
+    writeFile(musicDir.filePath(good),
+              withTitleTag(engine::toneWav(kHighHz, 1000), QByteArray(100000, 't')));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
 
     // The window's clock says the alarm minute; its real timer ticks.
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
@@ -389,11 +384,11 @@ void TestRealSound::anAlarmIsHeardThroughAMutedPlayerAndDesktop()
     QTemporaryDir settingsDir;
     auto musicDir = std::make_unique<QTemporaryDir>();
     QVERIFY(settingsDir.isValid() && musicDir->isValid());
-    writeBytes(musicDir->filePath(QStringLiteral("a-alarm.wav")), engine::toneWav(kLowHz, 3000));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir->path()) + "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
+    writeFile(musicDir->filePath(QStringLiteral("a-alarm.wav")), engine::toneWav(kLowHz, 3000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir->path()) + "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
     QVERIFY(setSinkLevel(QStringLiteral("1"), {"6554", "3277"}));
     const QString before = sinkLevel();
     QCOMPARE(before, QStringLiteral("muted 6554 3277"));
@@ -461,10 +456,10 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
     QVERIFY(settingsDir.isValid() && musicDir.isValid());
     const QString low = QStringLiteral("a-low.wav");
     const QString high = QStringLiteral("b-high.wav");
-    writeBytes(musicDir.filePath(low), engine::toneWav(kLowHz, 8000));
-    writeBytes(musicDir.filePath(high), engine::toneWav(kHighHz, 3000));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir.path()) + "\r\n");
+    writeFile(musicDir.filePath(low), engine::toneWav(kLowHz, 8000));
+    writeFile(musicDir.filePath(high), engine::toneWav(kHighHz, 3000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
 
     scheduler::SystemClock clock;
     RealWindow rig(clock, settingsDir.path());
@@ -519,12 +514,12 @@ void TestRealSound::anAlarmWaitsForASoundServerThatIsLate()
     QTemporaryDir musicDir;
     QVERIFY(settingsDir.isValid() && musicDir.isValid());
     const QString alarm = QStringLiteral("a-alarm.wav");
-    writeBytes(musicDir.filePath(alarm), engine::toneWav(kLowHz, 4000));
-    writeBytes(musicDir.filePath(QStringLiteral("b-next.wav")), engine::toneWav(kHighHz, 1000));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir.path()) + "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
+    writeFile(musicDir.filePath(alarm), engine::toneWav(kLowHz, 4000));
+    writeFile(musicDir.filePath(QStringLiteral("b-next.wav")), engine::toneWav(kHighHz, 1000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
     QVERIFY(killSoundServer());
 
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
