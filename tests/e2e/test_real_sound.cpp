@@ -16,6 +16,7 @@
 #include "gui/app/Form1.h"
 #include "gui/browse/FileList.h"
 #include "gui/playback/PlayerWidget.h"
+#include "support/AutoPlayName.h"
 #include "support/Files.h"
 #include "support/MonitorRecorder.h"
 #include "support/SendSignal.h"
@@ -34,6 +35,7 @@
 #include <memory>
 
 using namespace chimebox;
+using chimebox::playback::AutoPlay;
 using testfiles::writeFile;
 
 namespace {
@@ -127,10 +129,10 @@ struct RealWindow
     {
         return [this, &log, &recorder] {
             const auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
-            return QStringLiteral(" playState:%1 at %2ms; autoPlayState %3, ListIndex %4; %5")
+            return QStringLiteral(" playState:%1 at %2ms; %3, ListIndex %4; %5")
                 .arg(log.states)
                 .arg(recorder.elapsedMs())
-                .arg(int(form.session().autoPlayState()))
+                .arg(QString::fromLatin1(playback::autoPlayName(form.session().autoPlayState())))
                 .arg(File1 ? File1->listIndex() : -1)
                 .arg(messages.failures.join(u' '));
         };
@@ -221,7 +223,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QTest::mouseClick(File1->viewport(), Qt::LeftButton, {},
                       File1->visualRect(File1->model()->index(0, 0)).center());
     QCOMPARE(File1->listIndex(), 0);
-    QCOMPARE(int(form.session().autoPlayState()), 3);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Requested);
     QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 1; }, 3000), qPrintable(story()));
     QCOMPARE(log.loads[0].url, folder + u'/' + low);
 
@@ -256,7 +258,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     const qint64 stopFrame = recorder.frameCount();
     const qint64 stopMs = recorder.elapsedMs();
     QTest::mouseClick(Command1, Qt::LeftButton);
-    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Stopped);
     QCOMPARE(player.playState(), int(playback::Stopped));
     QTest::qWait(600);
     const qint64 lastSound = recorder.lastSound();
@@ -271,7 +273,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QVERIFY2(recorder.lastSound() == lastSound, "sound came back after the stop button");
     QCOMPARE(log.loads.size(), 3);
     QCOMPARE(File1->listIndex(), 0);
-    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Stopped);
     QVERIFY2(messages.failures.isEmpty(), qPrintable(story()));
 }
 
@@ -306,7 +308,7 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
     QCOMPARE(File1->item(0), alarm);
     // Selected, not clicked: only the alarm asks for it.
     File1->setListIndex(0);
-    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Stopped);
     const QString folder = File1->path();
     PlayerLog log(player, recorder);
     story = rig.story(log, recorder);
@@ -484,7 +486,7 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
     // The player says once that no sound can come out, and continuous play
     // stops rather than running through the folder in silence.
     QCOMPARE(player.playState(), int(playback::Stopped));
-    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Stopped);
     QCOMPARE(messages.failures.size(), 1);
     QVERIFY2(messages.failures.first().startsWith(QStringLiteral("音声を出力できません")),
              qPrintable(story()));

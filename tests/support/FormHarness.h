@@ -8,6 +8,7 @@
 #include "fakes/FakeOutput.h"
 #include "fakes/FakePlayer.h"
 #include "gui/app/Form1.h"
+#include "support/AutoPlayName.h"
 #include "support/Files.h"
 
 #include <QCheckBox>
@@ -84,7 +85,7 @@ struct FormHarness
         form->Form_Load();
     }
 
-    int autoPlayState() const { return int(form->session().autoPlayState()); }
+    chimebox::playback::AutoPlay autoPlayState() const { return form->session().autoPlayState(); }
 
     template <typename T> T *find(const char *name) const
     {

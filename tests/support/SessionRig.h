@@ -6,6 +6,7 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeOutput.h"
 #include "fakes/FakePlayer.h"
+#include "support/AutoPlayName.h"
 #include "support/Files.h"
 
 #include <QObject>

@@ -1,5 +1,6 @@
 #include "core/playback/MediaPlayer.h"
 #include "core/playback/SessionRules.h"
+#include "support/AutoPlayName.h"
 #include "support/TestMain.h"
 
 #include <QTest>
