@@ -1,12 +1,12 @@
-# One QtTest executable per unit. Each fixes its own platform, DPI and locale
+# One QtTest executable per unit, linked with the tests' own library
+# (tests/support). Each fixes its own platform, DPI and locale
 # (tests/support/TestMain.h), so it runs the same from a shell. WRAPPER runs it
 # through a command that sets up what it needs, such as a sound server, and
 # exits 77 (skipped) where that cannot be had.
 function(chimebox_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "SOURCES;LIBS;WRAPPER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} chimebox_testsupport)
   target_compile_definitions(${name} PRIVATE
     CHIMEBOX_TEST_FIXTURES="${CMAKE_SOURCE_DIR}/tests/support/fixtures")
   add_test(NAME ${name} COMMAND ${ARG_WRAPPER} $<TARGET_FILE:${name}>)

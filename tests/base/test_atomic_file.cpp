@@ -1,5 +1,6 @@
 #include "base/AtomicFile.h"
 #include "base/Failure.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -15,16 +16,7 @@
 
 using namespace chimebox;
 namespace fs = std::filesystem;
-
-namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-} // namespace
+using testfiles::readFile;
 
 #ifdef Q_OS_LINUX
 namespace {
@@ -50,8 +42,8 @@ extern "C" int fsync(int descriptor)
     if (!watchedTarget.isEmpty()) {
         const QString path =
             QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(descriptor));
-        syncs.append({path, QFileInfo(path).isFile() ? bytesOf(path) : QByteArray(),
-                      bytesOf(watchedTarget)});
+        syncs.append({path, QFileInfo(path).isFile() ? readFile(path) : QByteArray(),
+                      readFile(watchedTarget)});
         if (failingSyncError != 0) {
             errno = failingSyncError;
             return -1;
@@ -73,7 +65,7 @@ private Q_SLOTS:
         const QString target = dir.filePath(QStringLiteral("playtime.ini"));
         atomicfile::replace(target.toStdString(), "0730\r\n0730\r\n", std::nullopt, target);
         atomicfile::replace(target.toStdString(), "07\r\n", fs::perms(0600), target);
-        QCOMPARE(bytesOf(target), QByteArray("07\r\n"));
+        QCOMPARE(readFile(target), QByteArray("07\r\n"));
         QCOMPARE(fs::status(target.toStdString()).permissions() & fs::perms::mask, fs::perms(0600));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"playtime.ini"});
@@ -116,7 +108,7 @@ private Q_SLOTS:
         std::signal(SIGXFSZ, previous);
 
         QVERIFY(thrown);
-        QCOMPARE(bytesOf(target), QByteArray("/music\r\n\r\n"));
+        QCOMPARE(readFile(target), QByteArray("/music\r\n\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"chimeboxfl.ini"});
     }
@@ -161,7 +153,7 @@ private Q_SLOTS:
         failingSyncError = 0;
         watchedTarget.clear();
         QVERIFY(thrown);
-        QCOMPARE(bytesOf(target), QByteArray("0730\r\n"));
+        QCOMPARE(readFile(target), QByteArray("0730\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"playtime.ini"});
     }

@@ -1,6 +1,7 @@
 #include "base/Failure.h"
 #include "base/NativeName.h"
 #include "base/TextFile.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 
@@ -9,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 using namespace chimebox;
@@ -20,19 +20,6 @@ using textfile::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-QByteArray bytesOf(const QString &path)
-{
-    std::ifstream in(nativename::toPath(path), std::ios::binary);
-    return QByteArray::fromStdString(
-        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
-}
-
-void putBytes(const QString &path, const QByteArray &bytes)
-{
-    std::ofstream out(nativename::toPath(path), std::ios::binary | std::ios::trunc);
-    out.write(bytes.constData(), bytes.size());
-}
 
 fs::perms permsOf(const fs::path &path)
 {
@@ -53,7 +40,8 @@ QStringList snapshot(const fs::path &top)
             line += u'/';
         else
             line += QStringLiteral(" %1 ").arg(int(permsOf(entry.path())), 0, 8) +
-                    QString::fromLatin1(bytesOf(nativename::fromPath(entry.path())).toHex());
+                    QString::fromLatin1(
+                        testfiles::readFile(nativename::fromPath(entry.path())).toHex());
         entries.append(line);
     }
     entries.sort();
@@ -103,16 +91,16 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         WriteFile(at(QStringLiteral("f.ini")), text);
-        QCOMPARE(bytesOf(at(QStringLiteral("f.ini"))), bytes);
+        QCOMPARE(testfiles::readFile(at(QStringLiteral("f.ini"))), bytes);
         QCOMPARE(ReadFile(at(QStringLiteral("f.ini"))), QString::fromUtf8(bytes));
     }
 
     void shortWriteReplacesLongFileWhole()
     {
         const QString file = at(QStringLiteral("long.ini"));
-        putBytes(file, QByteArray(5000, 'x'));
+        testfiles::writeFile(file, QByteArray(5000, 'x'));
         WriteFile(file, QStringLiteral("07"));
-        QCOMPARE(bytesOf(file), QByteArray("07\r\n"));
+        QCOMPARE(testfiles::readFile(file), QByteArray("07\r\n"));
         // Nothing is left beside it from the write.
         QCOMPARE(
             QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("long")),
@@ -128,18 +116,19 @@ private Q_SLOTS:
         // A folder name that is not valid UTF-8 is stored as its own bytes.
         const QString odd = nativename::decode(QByteArray("/music/caf\xe9"));
         WriteFile(at(QStringLiteral("last.ini")), odd);
-        QCOMPARE(bytesOf(at(QStringLiteral("last.ini"))), QByteArray("/music/caf\xe9\r\n"));
+        QCOMPARE(testfiles::readFile(at(QStringLiteral("last.ini"))),
+                 QByteArray("/music/caf\xe9\r\n"));
         QCOMPARE(ReadFile(at(QStringLiteral("last.ini"))), odd + QStringLiteral("\r\n"));
     }
 
     void readOnlyFileIsRefusedAndKept()
     {
         const QString file = at(QStringLiteral("ro.ini"));
-        putBytes(file, "0730\r\n");
+        testfiles::writeFile(file, "0730\r\n");
         QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         QVERIFY_THROWS_EXCEPTION(Failure, WriteFile(file, QStringLiteral("1200")));
         QVERIFY_THROWS_EXCEPTION(Failure, AppendFile(file, QStringLiteral("1200")));
-        QCOMPARE(bytesOf(file), QByteArray("0730\r\n"));
+        QCOMPARE(testfiles::readFile(file), QByteArray("0730\r\n"));
         QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
@@ -155,7 +144,7 @@ private Q_SLOTS:
     {
         QVERIFY_THROWS_EXCEPTION(Failure, ReadFile(at(QStringLiteral("missing.ini"))));
         QVERIFY_THROWS_EXCEPTION(Failure, ReadFile(dir.path()));
-        putBytes(at(QStringLiteral("empty.ini")), {});
+        testfiles::writeFile(at(QStringLiteral("empty.ini")), {});
         QCOMPARE(ReadFile(at(QStringLiteral("empty.ini"))), QString());
     }
 
@@ -179,7 +168,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, refusal);
         const QString file = at(QStringLiteral("limited.ini"));
-        putBytes(file, bytes);
+        testfiles::writeFile(file, bytes);
         const ReadLimits limits{100, 10};
         if (refusal.isEmpty()) {
             QCOMPARE(textfile::ReadFile(file, limits), QString::fromLatin1(bytes));
@@ -221,7 +210,7 @@ private Q_SLOTS:
         fs::create_directories(top / "settings");
         fs::create_directories(top / "synced/deep");
         const fs::path real = top / "synced/deep/real.ini";
-        putBytes(nativename::fromPath(real), "0730\r\n");
+        testfiles::writeFile(nativename::fromPath(real), "0730\r\n");
         fs::create_symlink(real, top / "settings/absolute.ini");
         fs::create_symlink("../synced/deep/real.ini", top / "settings/relative.ini");
         // The second link is relative to its own folder, not to the first's.
@@ -232,9 +221,9 @@ private Q_SLOTS:
         const QStringList settingsBefore = snapshot(top / "settings");
 
         WriteFile(nativename::fromPath(linkPath), QStringLiteral("1200"));
-        QCOMPARE(bytesOf(nativename::fromPath(real)), QByteArray("1200\r\n"));
+        QCOMPARE(testfiles::readFile(nativename::fromPath(real)), QByteArray("1200\r\n"));
         AppendFile(nativename::fromPath(linkPath), QStringLiteral("b"));
-        QCOMPARE(bytesOf(nativename::fromPath(real)), QByteArray("1200\r\nb\r\n"));
+        QCOMPARE(testfiles::readFile(nativename::fromPath(real)), QByteArray("1200\r\nb\r\n"));
 
         QVERIFY(fs::is_symlink(linkPath));
         QCOMPARE(fs::read_symlink(linkPath), linkText);
@@ -264,7 +253,7 @@ private Q_SLOTS:
         QTemporaryDir root;
         const fs::path top = nativename::toPath(root.path());
         const fs::path real = top / "real.ini";
-        putBytes(nativename::fromPath(real), "0730\r\n");
+        testfiles::writeFile(nativename::fromPath(real), "0730\r\n");
         fs::permissions(real, fs::perms(mode));
         fs::path written = real;
         if (throughLink) {
@@ -273,7 +262,7 @@ private Q_SLOTS:
         }
 
         WriteFile(nativename::fromPath(written), QStringLiteral("1200"));
-        QCOMPARE(bytesOf(nativename::fromPath(real)), QByteArray("1200\r\n"));
+        QCOMPARE(testfiles::readFile(nativename::fromPath(real)), QByteArray("1200\r\n"));
         QCOMPARE(int(permsOf(real)), mode);
     }
 
@@ -299,7 +288,7 @@ private Q_SLOTS:
         fs::create_symlink("missing.ini", top / "to-missing.ini");
         fs::create_symlink("loop-b.ini", top / "loop-a.ini");
         fs::create_symlink("loop-a.ini", top / "loop-b.ini");
-        putBytes(nativename::fromPath(top / "read-only.ini"), "0730\r\n");
+        testfiles::writeFile(nativename::fromPath(top / "read-only.ini"), "0730\r\n");
         fs::permissions(top / "read-only.ini", fs::perms::owner_read | fs::perms::group_read);
         fs::create_symlink(nativename::toPath(linkText), top / "playtime.ini");
         const QString file = nativename::fromPath(top / "playtime.ini");
@@ -318,7 +307,7 @@ private Q_SLOTS:
         const QString file = at(QStringLiteral("log.ini"));
         AppendFile(file, QStringLiteral("a"));
         AppendFile(file, QStringLiteral("b"));
-        QCOMPARE(bytesOf(file), QByteArray("a\r\nb\r\n"));
+        QCOMPARE(testfiles::readFile(file), QByteArray("a\r\nb\r\n"));
     }
 
     // The size is checked before the file is opened: one too large is refused
@@ -327,7 +316,7 @@ private Q_SLOTS:
     void theSizeIsCheckedBeforeTheFileIsOpened()
     {
         const QString file = at(QStringLiteral("locked.ini"));
-        putBytes(file, QByteArray(200, 'x'));
+        testfiles::writeFile(file, QByteArray(200, 'x'));
         if (!makeUnreadable(file))
             QSKIP("this process reads files whatever their mode");
         const auto readWithin = [&](qsizetype limit) {

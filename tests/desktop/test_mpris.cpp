@@ -2,6 +2,7 @@
 #include "desktop/Mpris.h"
 #include "fakes/FakeClock.h"
 #include "fakes/FakePlayer.h"
+#include "support/AutoPlayName.h"
 #include "support/BusClient.h"
 #include "support/PrivateBus.h"
 #include "support/TestMain.h"

@@ -16,6 +16,8 @@
 #include "gui/app/Form1.h"
 #include "gui/browse/FileList.h"
 #include "gui/playback/PlayerWidget.h"
+#include "support/AutoPlayName.h"
+#include "support/Files.h"
 #include "support/MonitorRecorder.h"
 #include "support/SendSignal.h"
 #include "support/TestMain.h"
@@ -29,11 +31,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
-#include <fstream>
 #include <functional>
 #include <memory>
 
 using namespace chimebox;
+using chimebox::playback::AutoPlay;
+using testfiles::writeFile;
 
 namespace {
 
@@ -41,12 +44,6 @@ constexpr double kLowHz = 440;
 constexpr double kHighHz = 1760;
 // The chime's first stroke.
 constexpr double kChimeHz = 1046.5;
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    std::ofstream out(nativename::toPath(path), std::ios::binary);
-    out.write(bytes.constData(), bytes.size());
-}
 
 // A WAV file from toneWav with a title tag (a LIST INFO chunk) before its data.
 QByteArray withTitleTag(QByteArray wav, const QByteArray &title)
@@ -132,10 +129,10 @@ struct RealWindow
     {
         return [this, &log, &recorder] {
             const auto *File1 = form.findChild<browse::FileList *>(QStringLiteral("File1"));
-            return QStringLiteral(" playState:%1 at %2ms; autoPlayState %3, ListIndex %4; %5")
+            return QStringLiteral(" playState:%1 at %2ms; %3, ListIndex %4; %5")
                 .arg(log.states)
                 .arg(recorder.elapsedMs())
-                .arg(int(form.session().autoPlayState()))
+                .arg(QString::fromLatin1(playback::autoPlayName(form.session().autoPlayState())))
                 .arg(File1 ? File1->listIndex() : -1)
                 .arg(messages.failures.join(u' '));
         };
@@ -202,10 +199,10 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     const QString low = QStringLiteral("a-low.wav");
     const QString high = QStringLiteral("b-高い音.wav");
     // The first file is longer so that the stop below lands well inside it.
-    writeBytes(musicDir.filePath(low), engine::toneWav(kLowHz, 1500));
-    writeBytes(musicDir.filePath(high), engine::toneWav(kHighHz, 1000));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir.path()) + "\r\n");
+    writeFile(musicDir.filePath(low), engine::toneWav(kLowHz, 1500));
+    writeFile(musicDir.filePath(high), engine::toneWav(kHighHz, 1000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
 
     scheduler::SystemClock clock;
     RealWindow rig(clock, settingsDir.path());
@@ -226,7 +223,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QTest::mouseClick(File1->viewport(), Qt::LeftButton, {},
                       File1->visualRect(File1->model()->index(0, 0)).center());
     QCOMPARE(File1->listIndex(), 0);
-    QCOMPARE(int(form.session().autoPlayState()), 3);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Requested);
     QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 1; }, 3000), qPrintable(story()));
     QCOMPARE(log.loads[0].url, folder + u'/' + low);
 
@@ -261,7 +258,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     const qint64 stopFrame = recorder.frameCount();
     const qint64 stopMs = recorder.elapsedMs();
     QTest::mouseClick(Command1, Qt::LeftButton);
-    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Stopped);
     QCOMPARE(player.playState(), int(playback::Stopped));
     QTest::qWait(600);
     const qint64 lastSound = recorder.lastSound();
@@ -276,7 +273,7 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QVERIFY2(recorder.lastSound() == lastSound, "sound came back after the stop button");
     QCOMPARE(log.loads.size(), 3);
     QCOMPARE(File1->listIndex(), 0);
-    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Stopped);
     QVERIFY2(messages.failures.isEmpty(), qPrintable(story()));
 }
 
@@ -292,14 +289,14 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
         byte = char(noiseSource.bounded(256));
     const QString alarm = QStringLiteral("alarm.mp3");
     const QString good = QStringLiteral("zz_good.wav");
-    writeBytes(musicDir.filePath(alarm), noise);
+    writeFile(musicDir.filePath(alarm), noise);
     // Its title tag is longer than any name the sound server takes for a stream.
-    writeBytes(musicDir.filePath(good),
-               withTitleTag(engine::toneWav(kHighHz, 1000), QByteArray(100000, 't')));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir.path()) + "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
+    writeFile(musicDir.filePath(good),
+              withTitleTag(engine::toneWav(kHighHz, 1000), QByteArray(100000, 't')));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
 
     // The window's clock says the alarm minute; its real timer ticks.
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));
@@ -311,7 +308,7 @@ void TestRealSound::anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn()
     QCOMPARE(File1->item(0), alarm);
     // Selected, not clicked: only the alarm asks for it.
     File1->setListIndex(0);
-    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Stopped);
     const QString folder = File1->path();
     PlayerLog log(player, recorder);
     story = rig.story(log, recorder);
@@ -389,11 +386,11 @@ void TestRealSound::anAlarmIsHeardThroughAMutedPlayerAndDesktop()
     QTemporaryDir settingsDir;
     auto musicDir = std::make_unique<QTemporaryDir>();
     QVERIFY(settingsDir.isValid() && musicDir->isValid());
-    writeBytes(musicDir->filePath(QStringLiteral("a-alarm.wav")), engine::toneWav(kLowHz, 3000));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir->path()) + "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
+    writeFile(musicDir->filePath(QStringLiteral("a-alarm.wav")), engine::toneWav(kLowHz, 3000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir->path()) + "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
     QVERIFY(setSinkLevel(QStringLiteral("1"), {"6554", "3277"}));
     const QString before = sinkLevel();
     QCOMPARE(before, QStringLiteral("muted 6554 3277"));
@@ -461,10 +458,10 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
     QVERIFY(settingsDir.isValid() && musicDir.isValid());
     const QString low = QStringLiteral("a-low.wav");
     const QString high = QStringLiteral("b-high.wav");
-    writeBytes(musicDir.filePath(low), engine::toneWav(kLowHz, 8000));
-    writeBytes(musicDir.filePath(high), engine::toneWav(kHighHz, 3000));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir.path()) + "\r\n");
+    writeFile(musicDir.filePath(low), engine::toneWav(kLowHz, 8000));
+    writeFile(musicDir.filePath(high), engine::toneWav(kHighHz, 3000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
 
     scheduler::SystemClock clock;
     RealWindow rig(clock, settingsDir.path());
@@ -489,7 +486,7 @@ void TestRealSound::aSoundServerThatDiesAndComesBack()
     // The player says once that no sound can come out, and continuous play
     // stops rather than running through the folder in silence.
     QCOMPARE(player.playState(), int(playback::Stopped));
-    QCOMPARE(int(form.session().autoPlayState()), 4);
+    QCOMPARE(form.session().autoPlayState(), AutoPlay::Stopped);
     QCOMPARE(messages.failures.size(), 1);
     QVERIFY2(messages.failures.first().startsWith(QStringLiteral("音声を出力できません")),
              qPrintable(story()));
@@ -519,12 +516,12 @@ void TestRealSound::anAlarmWaitsForASoundServerThatIsLate()
     QTemporaryDir musicDir;
     QVERIFY(settingsDir.isValid() && musicDir.isValid());
     const QString alarm = QStringLiteral("a-alarm.wav");
-    writeBytes(musicDir.filePath(alarm), engine::toneWav(kLowHz, 4000));
-    writeBytes(musicDir.filePath(QStringLiteral("b-next.wav")), engine::toneWav(kHighHz, 1000));
-    writeBytes(settingsDir.filePath(QStringLiteral("chimebox.ini")),
-               nativename::encode(musicDir.path()) + "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
-    writeBytes(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
+    writeFile(musicDir.filePath(alarm), engine::toneWav(kLowHz, 4000));
+    writeFile(musicDir.filePath(QStringLiteral("b-next.wav")), engine::toneWav(kHighHz, 1000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("player.ini")), "\r\n");
+    writeFile(settingsDir.filePath(QStringLiteral("playtime.ini")), "0730\r\n");
     QVERIFY(killSoundServer());
 
     FakeClock clock(QDate::currentDate(), QTime(7, 30, 0));

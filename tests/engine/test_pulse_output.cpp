@@ -1,4 +1,5 @@
 #include "engine/PulseOutput.h"
+#include "support/Files.h"
 #include "support/SendSignal.h"
 #include "support/TestMain.h"
 
@@ -182,9 +183,8 @@ private Q_SLOTS:
         const QTemporaryDir runtime;
         // Allowed to start a server where none answers, libpulse would
         // (though never for root).
-        QFile config(runtime.filePath("client.conf"));
-        QVERIFY(config.open(QIODevice::WriteOnly) && config.write("autospawn = yes\n") > 0);
-        config.close();
+        const QString config = runtime.filePath("client.conf");
+        testfiles::writeFile(config, "autospawn = yes\n");
         const QByteArray saved[] = {qgetenv("PULSE_SERVER"), qgetenv("XDG_RUNTIME_DIR")};
         const auto restore = qScopeGuard([&saved] {
             qputenv("PULSE_SERVER", saved[0]);
@@ -193,7 +193,7 @@ private Q_SLOTS:
         });
         qunsetenv("PULSE_SERVER");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        qputenv("PULSE_CLIENTCONFIG", QFile::encodeName(config.fileName()));
+        qputenv("PULSE_CLIENTCONFIG", QFile::encodeName(config));
         PulseOutput output(std::chrono::milliseconds(50));
         QSignalSpy changed(&output, &AudioOutput::changed);
         output.watch();

@@ -8,19 +8,19 @@
 #include "fakes/FakeOutput.h"
 #include "fakes/FakePlayer.h"
 #include "gui/app/Form1.h"
+#include "support/AutoPlayName.h"
+#include "support/Files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <filesystem>
-#include <fstream>
 #include <memory>
+#include <source_location>
 
 // A window over a temp settings folder, a playback session over a fake player,
 // clock and output, fake message boxes and file manager, on a screen of a
@@ -85,7 +85,7 @@ struct FormHarness
         form->Form_Load();
     }
 
-    int autoPlayState() const { return int(form->session().autoPlayState()); }
+    chimebox::playback::AutoPlay autoPlayState() const { return form->session().autoPlayState(); }
 
     template <typename T> T *find(const char *name) const
     {
@@ -97,19 +97,16 @@ struct FormHarness
         return settingsDir.path() + u'/' + QString::fromLatin1(name);
     }
 
-    void putSetting(const char *name, const QByteArray &bytes) const
+    void putSetting(const char *name, const QByteArray &bytes,
+                    std::source_location caller = std::source_location::current()) const
     {
-        QFile file(settingsPath(name));
-        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        file.write(bytes);
+        testfiles::writeFile(settingsPath(name), bytes, caller);
     }
 
-    QByteArray setting(const char *name) const
+    QByteArray setting(const char *name,
+                       std::source_location caller = std::source_location::current()) const
     {
-        QFile file(settingsPath(name));
-        if (!file.open(QIODevice::ReadOnly))
-            return QByteArray("<missing>");
-        return file.readAll();
+        return testfiles::readFile(settingsPath(name), caller);
     }
 
     QStringList settingsFiles() const
@@ -118,14 +115,9 @@ struct FormHarness
     }
 
     // A folder under the music dir with the given files (empty content).
-    QString makeFolder(const QString &relative, const QStringList &files = {}) const
+    QString makeFolder(const QString &relative, const QStringList &files = {},
+                       std::source_location caller = std::source_location::current()) const
     {
-        QString folder = music.path() + u'/' + relative;
-        QDir().mkpath(folder);
-        for (const QString &name : files) {
-            QFile file(folder + u'/' + name);
-            file.open(QIODevice::WriteOnly);
-        }
-        return folder;
+        return testfiles::makeFolder(music.path() + u'/' + relative, files, caller);
     }
 };

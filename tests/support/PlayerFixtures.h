@@ -4,6 +4,7 @@
 #include "engine/EnginePlayer.h"
 #include "engine/MpvController.h"
 #include "engine/ToneWav.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-#include <fstream>
+#include <source_location>
 
 // Shared by the player's tests: fixture files and a log of the states the
 // player announced, read at the moment of each announcement.
@@ -25,11 +26,11 @@ inline QString fixture(const QString &name)
 
 // Writes bytes under a name given as native bytes, so names that are not
 // valid UTF-8 can be made too.
-inline QString writeFile(const QDir &dir, const QByteArray &nativeName, const QByteArray &bytes)
+inline QString writeFile(const QDir &dir, const QByteArray &nativeName, const QByteArray &bytes,
+                         std::source_location caller = std::source_location::current())
 {
     QString path = dir.absolutePath() + QLatin1Char('/') + chimebox::nativename::decode(nativeName);
-    std::ofstream out(chimebox::nativename::toPath(path), std::ios::binary);
-    out.write(bytes.constData(), bytes.size());
+    testfiles::writeFile(path, bytes, caller);
     return path;
 }
 

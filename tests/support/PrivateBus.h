@@ -1,11 +1,13 @@
 #pragma once
 
+#include "support/Files.h"
+
 #include <QDBusConnection>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 // A session bus of the test's own: a dbus-daemon on a socket in a temporary
 // folder, with no services to start, so nothing of the user's session is
@@ -24,10 +26,8 @@ struct PrivateBus
         if (program.isEmpty() || !dir.isValid())
             return false;
         const QString config = dir.filePath(QStringLiteral("bus.conf"));
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.write(
+        testfiles::writeFile(
+            config,
             QStringLiteral(
                 R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -44,7 +44,8 @@ struct PrivateBus
 )")
                 .arg(dir.filePath(QStringLiteral("socket")))
                 .toUtf8());
-        file.close();
+        if (QTest::currentTestFailed())
+            return false;
         daemon.start(program, {QStringLiteral("--config-file=") + config,
                                QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
         if (!daemon.waitForStarted())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/Files.h"
 #include "support/ReadOnlyFolder.h"
 
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <csignal>
 #include <memory>
+#include <source_location>
 
 // The real program, copied into a folder of its own, which is therefore its
 // settings folder; started as from a desktop session, with the signals' default
@@ -20,21 +22,25 @@ struct ProgramRig
     QTemporaryDir dir;
     QString program = dir.filePath(QStringLiteral("chimebox"));
 
-    ProgramRig() { QFile::copy(QStringLiteral(CHIMEBOX_BINARY), program); }
+    ProgramRig()
+    {
+        if (!QFile::copy(QStringLiteral(CHIMEBOX_BINARY), program))
+            QTest::qFail(qPrintable(QStringLiteral("cannot copy the program to ") + program),
+                         __FILE__, __LINE__);
+    }
 
     QString path(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
 
-    void put(const char *name, const QByteArray &bytes) const
+    void put(const char *name, const QByteArray &bytes,
+             std::source_location caller = std::source_location::current()) const
     {
-        QFile file(path(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
+        testfiles::writeFile(path(name), bytes, caller);
     }
 
-    QByteArray bytes(const char *name) const
+    QByteArray bytes(const char *name,
+                     std::source_location caller = std::source_location::current()) const
     {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+        return testfiles::readFile(path(name), caller);
     }
 
     QStringList files() const

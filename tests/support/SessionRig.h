@@ -6,12 +6,14 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeOutput.h"
 #include "fakes/FakePlayer.h"
+#include "support/AutoPlayName.h"
+#include "support/Files.h"
 
-#include <QFile>
 #include <QObject>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
+#include <source_location>
 
 // The player with its reads written to a log shared with the clock's, so the
 // order of reads across them can be checked.
@@ -118,11 +120,10 @@ struct SessionRig
         player.stopCount = 0;
     }
 
-    void put(SettingsFile file, const QByteArray &content) const
+    void put(SettingsFile file, const QByteArray &content,
+             std::source_location caller = std::source_location::current()) const
     {
-        QFile f(folder.path(file));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        testfiles::writeFile(folder.path(file), content, caller);
     }
     void stopAt(const QByteArray &stored)
     {

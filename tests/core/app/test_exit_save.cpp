@@ -1,5 +1,6 @@
 #include "core/app/ExitSave.h"
 #include "core/favourites/Favourites.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -20,11 +21,7 @@ class TestExitSave : public QObject
     QTemporaryDir dir;
     SettingsFolder folder{dir.path()};
 
-    QByteArray bytes(SettingsFile file) const
-    {
-        QFile f(folder.path(file));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray bytes(SettingsFile file) const { return testfiles::readFile(folder.path(file)); }
 
 private Q_SLOTS:
     void init()
@@ -73,10 +70,10 @@ private Q_SLOTS:
         Favourites favourites(folder);
         ExitSave save(folder, favourites);
         QCOMPARE(save.folderShown(QStringLiteral("/during-start-up")), std::nullopt);
-        QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("<missing>"));
+        QCOMPARE(bytes(SettingsFile::LastFolder), testfiles::kMissing);
         save.started(QStringLiteral("/m"));
         QCOMPARE(save.folderShown(QStringLiteral("/m")), std::nullopt);
-        QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("<missing>"));
+        QCOMPARE(bytes(SettingsFile::LastFolder), testfiles::kMissing);
         QCOMPARE(save.folderShown(QStringLiteral("/n")), std::nullopt);
         QCOMPARE(bytes(SettingsFile::LastFolder), QByteArray("/n\r\n"));
 

@@ -1,6 +1,7 @@
 #include "base/Failure.h"
 #include "core/app/Startup.h"
 #include "core/favourites/Favourites.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 
@@ -62,11 +63,10 @@ class TestStartup : public QObject
     QTemporaryDir music;
     SettingsFolder folder{dir.path()};
 
-    void put(SettingsFile file, const QByteArray &bytes) const
+    void put(SettingsFile file, const QByteArray &bytes,
+             std::source_location caller = std::source_location::current()) const
     {
-        QFile f(folder.path(file));
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
+        testfiles::writeFile(folder.path(file), bytes, caller);
     }
     void putEverything() const
     {

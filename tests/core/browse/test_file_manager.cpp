@@ -1,5 +1,6 @@
 #include "base/Failure.h"
 #include "core/browse/FileManager.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -22,18 +23,14 @@ private Q_SLOTS:
         // A stand-in file manager that records its arguments, one a line.
         QTemporaryDir bin;
         const QString record = bin.path() + QStringLiteral("/args");
-        QFile script(bin.path() + QStringLiteral("/xdg-open"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + record.toUtf8() + "'\n");
-        script.close();
-        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        const QString script = bin.path() + QStringLiteral("/xdg-open");
+        testfiles::writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" +
+                                         record.toUtf8() + "'\n");
+        QVERIFY(QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
         const QByteArray path = qgetenv("PATH");
         const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
         qputenv("PATH", bin.path().toUtf8());
-        const auto recorded = [&] {
-            QFile args(record);
-            return args.open(QIODevice::ReadOnly) ? QString::fromUtf8(args.readAll()) : QString();
-        };
+        const auto recorded = [&] { return QString::fromUtf8(testfiles::readFile(record)); };
 
         QTemporaryDir music;
         const QString folder = music.path() + QStringLiteral("/a\"; touch x; \" b");

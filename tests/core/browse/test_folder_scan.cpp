@@ -1,7 +1,7 @@
 #include "base/Failure.h"
 #include "base/NativeName.h"
 #include "core/browse/FolderScan.h"
-#include "support/TempFiles.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 
@@ -37,8 +37,8 @@ void TestFolderScan::listsMatchingVisibleFilesOnly()
     QTemporaryDir dir;
     const QString root = dir.path();
     for (const char *name : {"a.mp3", "B.WAV", "c.wma", "d.txt", ".hidden.mp3", "e.Mp3"})
-        tempfiles::touch(root + u'/' + QLatin1String(name));
-    tempfiles::makeFolder(root + QStringLiteral("/folder.mp3"));
+        testfiles::writeFile(root + u'/' + QLatin1String(name), {});
+    testfiles::makeFolder(root + QStringLiteral("/folder.mp3"));
     std::filesystem::create_symlink(nativename::toPath(root + QStringLiteral("/a.mp3")),
                                     nativename::toPath(root + QStringLiteral("/link.mp3")));
     std::filesystem::create_symlink(nativename::toPath(root + QStringLiteral("/gone")),
@@ -56,7 +56,7 @@ void TestFolderScan::listsInNaturalOrder()
     const QStringList expected = {"1.mp3",        "2.mp3",    "10.mp3",   "track 9.mp3",
                                   "Track 10.mp3", "あさ.mp3", "いぬ.mp3", "朝.mp3"};
     for (auto it = expected.rbegin(); it != expected.rend(); ++it)
-        tempfiles::touch(dir.path() + u'/' + *it);
+        testfiles::writeFile(dir.path() + u'/' + *it, {});
     QCOMPARE(scan.audioFiles(dir.path(), QStringLiteral("*.mp3")), expected);
 }
 
@@ -65,8 +65,8 @@ void TestFolderScan::nameThatIsNotUtf8SurvivesTheListing()
     QTemporaryDir dir;
     const QByteArray rawName("caf\xe9 \xff.mp3");
     const QString name = nativename::decode(rawName);
-    tempfiles::touch(dir.path() + u'/' + name);
-    tempfiles::touch(dir.path() + QStringLiteral("/b.mp3"));
+    testfiles::writeFile(dir.path() + u'/' + name, {});
+    testfiles::writeFile(dir.path() + QStringLiteral("/b.mp3"), {});
 
     const QStringList listed = scan.audioFiles(dir.path(), QStringLiteral("*.mp3"));
     QCOMPARE(listed.size(), 2);
@@ -85,7 +85,7 @@ void TestFolderScan::unreadableFolderFails()
     } catch (const Failure &failure) {
         QVERIFY(failure.message().contains(missing));
     }
-    tempfiles::touch(dir.path() + QStringLiteral("/file.mp3"));
+    testfiles::writeFile(dir.path() + QStringLiteral("/file.mp3"), {});
     QVERIFY_THROWS_EXCEPTION(Failure, scan.subfolders(dir.path() + QStringLiteral("/file.mp3")));
     QVERIFY_THROWS_EXCEPTION(Failure, scan.audioFiles(QString(), QStringLiteral("*.mp3")));
 }
@@ -101,14 +101,14 @@ void TestFolderScan::aFolderIsReadAfreshOnceItChanged()
                                          std::filesystem::file_time_type::clock::now() -
                                              std::chrono::hours(1));
     };
-    tempfiles::touch(root + QStringLiteral("/a.mp3"));
-    tempfiles::makeFolder(root + QStringLiteral("/CD1"));
+    testfiles::writeFile(root + QStringLiteral("/a.mp3"), {});
+    testfiles::makeFolder(root + QStringLiteral("/CD1"));
     settle();
     QCOMPARE(scan.audioFiles(root, QStringLiteral("*.mp3")), QStringList{"a.mp3"});
     QCOMPARE(scan.subfolders(root), QStringList{"CD1"});
     QCOMPARE(scan.audioFiles(root, QStringLiteral("*.mp3")), QStringList{"a.mp3"});
 
-    tempfiles::touch(root + QStringLiteral("/b.mp3"));
+    testfiles::writeFile(root + QStringLiteral("/b.mp3"), {});
     QCOMPARE(scan.audioFiles(root, QStringLiteral("*.mp3")), (QStringList{"a.mp3", "b.mp3"}));
     settle();
     QCOMPARE(scan.audioFiles(root, QStringLiteral("*.mp3")), (QStringList{"a.mp3", "b.mp3"}));
@@ -123,8 +123,8 @@ void TestFolderScan::aFolderIsReadAfreshOnceItChanged()
     QTemporaryDir elsewhere;
     const QString target = elsewhere.filePath(QStringLiteral("target"));
     const QString targetFolder = elsewhere.filePath(QStringLiteral("CD3"));
-    tempfiles::touch(target);
-    tempfiles::makeFolder(targetFolder);
+    testfiles::writeFile(target, {});
+    testfiles::makeFolder(targetFolder);
     std::filesystem::create_symlink(nativename::toPath(target),
                                     nativename::toPath(root + QStringLiteral("/linked.mp3")));
     std::filesystem::create_directory_symlink(nativename::toPath(targetFolder),
@@ -175,8 +175,8 @@ void TestFolderScan::subfoldersFollowTheSameRules()
 {
     QTemporaryDir dir;
     for (const char *name : {"CD10", "CD2", ".cache", "アルバム"})
-        tempfiles::makeFolder(dir.path() + u'/' + QString::fromUtf8(name));
-    tempfiles::touch(dir.path() + QStringLiteral("/CD1"));
+        testfiles::makeFolder(dir.path() + u'/' + QString::fromUtf8(name));
+    testfiles::writeFile(dir.path() + QStringLiteral("/CD1"), {});
     std::filesystem::create_directory_symlink(nativename::toPath(dir.path() + "/CD2"),
                                               nativename::toPath(dir.path() + "/link"));
     QCOMPARE(scan.subfolders(dir.path()), QStringList({"CD2", "CD10", "link", "アルバム"}));

@@ -1,5 +1,6 @@
 #include "base/Failure.h"
 #include "core/favourites/Favourites.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 #include "support/Unreadable.h"
 
@@ -11,12 +12,7 @@ using chimebox::Failure;
 using chimebox::favourites::Favourites;
 using chimebox::settings::SettingsFile;
 using chimebox::settings::SettingsFolder;
-
-namespace {
-
-const QByteArray kMissing = "<missing>";
-
-} // namespace
+using testfiles::kMissing;
 
 // The favourites and their file, without a window: each change is written at
 // once, and the close never overwrites an edit made elsewhere since.
@@ -28,20 +24,14 @@ class TestFavourites : public QObject
     SettingsFolder folder{dir.path()};
     QString path = folder.path(SettingsFile::Favourites);
 
-    void put(const QByteArray &bytes) const
+    void put(const QByteArray &bytes,
+             std::source_location caller = std::source_location::current()) const
     {
         QFile::remove(path);
-        if (bytes == kMissing)
-            return;
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        if (bytes != kMissing)
+            testfiles::writeFile(path, bytes, caller);
     }
-    QByteArray bytes() const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : kMissing;
-    }
+    QByteArray bytes() const { return testfiles::readFile(path); }
     // As start-up does: only a present file is read.
     void start(Favourites &favourites) const
     {

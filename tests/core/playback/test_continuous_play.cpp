@@ -1,5 +1,6 @@
 #include "core/playback/ContinuousPlay.h"
 #include "core/playback/MediaPlayer.h"
+#include "support/AutoPlayName.h"
 #include "support/TestMain.h"
 
 #include <QTest>

@@ -1,6 +1,7 @@
 #include "core/playback/MediaPlayer.h"
 #include "core/playback/PlayTimerRules.h"
 #include "core/playback/SessionRules.h"
+#include "support/AutoPlayName.h"
 #include "support/RuleFixtures.h"
 #include "support/TestMain.h"
 

@@ -1,5 +1,6 @@
 #include "base/Failure.h"
 #include "core/scheduler/TimerSettings.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -43,16 +44,11 @@ class TestTimerSettings : public QObject
     SettingsFolder folder{QString()};
     TimerSettings *settings = nullptr;
 
-    QByteArray bytes(SettingsFile file) const
+    QByteArray bytes(SettingsFile file) const { return testfiles::readFile(folder.path(file)); }
+    void put(SettingsFile file, const QByteArray &content,
+             std::source_location caller = std::source_location::current()) const
     {
-        QFile f(folder.path(file));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    void put(SettingsFile file, const QByteArray &content) const
-    {
-        QFile f(folder.path(file));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
+        testfiles::writeFile(folder.path(file), content, caller);
     }
 
 private Q_SLOTS:

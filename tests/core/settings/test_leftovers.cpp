@@ -1,4 +1,5 @@
 #include "core/settings/Leftovers.h"
+#include "support/Files.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/TestMain.h"
 
@@ -15,11 +16,10 @@ class TestLeftovers : public QObject
 {
     Q_OBJECT
 
-    static void put(const QTemporaryDir &dir, const QString &name)
+    static void put(const QTemporaryDir &dir, const QString &name,
+                    std::source_location caller = std::source_location::current())
     {
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("x");
+        testfiles::writeFile(dir.filePath(name), "x", caller);
     }
 
     static QStringList entries(const QTemporaryDir &dir)

@@ -1,6 +1,7 @@
 #include "base/Failure.h"
 #include "base/NativeName.h"
 #include "core/settings/SettingsFiles.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
 #ifdef Q_OS_UNIX
@@ -23,17 +23,15 @@ Q_DECLARE_METATYPE(SettingsFile)
 
 namespace {
 
-void put(const SettingsFolder &folder, SettingsFile file, const QByteArray &bytes)
+void put(const SettingsFolder &folder, SettingsFile file, const QByteArray &bytes,
+         std::source_location caller = std::source_location::current())
 {
-    QFile f(folder.path(file));
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
+    testfiles::writeFile(folder.path(file), bytes, caller);
 }
 
 QByteArray bytesOf(const SettingsFolder &folder, SettingsFile file)
 {
-    QFile f(folder.path(file));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    return testfiles::readFile(folder.path(file));
 }
 
 // What a read threw: the Failure's message, or a note that it threw something
@@ -94,9 +92,7 @@ private Q_SLOTS:
         QVERIFY(!folder.isPresent(SettingsFile::PlayMarker));
         folder.writeMarker(SettingsFile::StopMarker);
         QVERIFY(folder.isPresent(SettingsFile::StopMarker));
-        QFile marker(folder.path(SettingsFile::StopMarker));
-        QVERIFY(marker.open(QIODevice::ReadOnly));
-        QCOMPARE(marker.readAll(), QByteArray("\r\n"));
+        QCOMPARE(bytesOf(folder, SettingsFile::StopMarker), QByteArray("\r\n"));
         folder.removeIfPresent(SettingsFile::StopMarker);
         QVERIFY(!folder.isPresent(SettingsFile::StopMarker));
         folder.removeIfPresent(SettingsFile::StopMarker);
@@ -110,9 +106,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const fs::path top = nativename::toPath(dir.path());
         const SettingsFolder folder(dir.path());
-        QFile real(dir.path() + QStringLiteral("/real.ini"));
-        QVERIFY(real.open(QIODevice::WriteOnly));
-        real.close();
+        testfiles::writeFile(dir.path() + QStringLiteral("/real.ini"), {});
         fs::create_symlink("real.ini", top / "player.ini");
         fs::create_symlink("missing.ini", top / "stoper.ini");
 
@@ -283,15 +277,13 @@ private Q_SLOTS:
         const fs::path target = throughLink ? nativename::toPath(dir.path()) / "elsewhere.bin"
                                             : nativename::toPath(folder.path(file));
         if (sparse) {
-            std::ofstream(target).put('0');
+            testfiles::writeFile(nativename::fromPath(target), "0");
             fs::resize_file(target, std::uintmax_t(size));
         } else {
             // Short lines, so only the size can be at fault.
             QByteArray lines = QByteArray("/music/0730\r\n").repeated(size / 13 + 1);
             lines.truncate(size);
-            QFile out(nativename::fromPath(target));
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(lines);
+            testfiles::writeFile(nativename::fromPath(target), lines);
         }
         if (throughLink)
             fs::create_symlink(target, nativename::toPath(folder.path(file)));

@@ -1,4 +1,5 @@
 #include "core/settings/SettingsLocation.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
 #include <QDir>
@@ -37,7 +38,7 @@ private Q_SLOTS:
         const QString entry = dir.filePath(QStringLiteral("share/applications/chimebox.desktop"));
         if (installed) {
             QVERIFY(QDir().mkpath(QFileInfo(entry).path()));
-            QVERIFY(QFile(entry).open(QIODevice::WriteOnly));
+            testfiles::writeFile(entry, {});
         }
         const QString user = dir.filePath(QStringLiteral("home/.config/chimebox"));
         const QString chosen = chooseSettingsFolder(bin, entry, user);

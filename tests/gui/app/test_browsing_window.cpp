@@ -15,6 +15,7 @@ using chimebox::browse::DirList;
 using chimebox::browse::DriveList;
 using chimebox::browse::FileList;
 using chimebox::browse::Volume;
+using chimebox::playback::AutoPlay;
 using chimebox::playback::PlayState;
 
 // Drives, folders, the file list, "open" and drops, through the real widgets.
@@ -29,7 +30,7 @@ class TestBrowsingWindow : public QObject
         h.find<DirList>("Dir1")->setPath(folder);
         auto *files = h.find<FileList>("File1");
         h.clickRow(files, 0);
-        QCOMPARE(h.autoPlayState(), 3);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Requested);
         QCOMPARE(files->listIndex(), 0);
         h.player.stopCount = 0;
     }
@@ -89,7 +90,7 @@ private Q_SLOTS:
         QCOMPARE(h.setting("chimebox.ini"), sub.toUtf8() + "\r\n");
         QCOMPARE(files->listCount(), 2);
         QCOMPARE(files->listIndex(), -1);
-        QCOMPARE(h.autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Stopped);
         QCOMPARE(h.player.stopCount, 1);
         QCOMPARE(h.player.playState(), int(PlayState::Stopped));
         // The pending request is gone: the next tick plays nothing.
@@ -114,14 +115,14 @@ private Q_SLOTS:
         QCOMPARE(h.find<DirList>("Dir1")->path(), mounted);
         QCOMPARE(h.find<FileList>("File1")->item(0), QStringLiteral("x.wma"));
         QCOMPARE(h.find<FileList>("File1")->listIndex(), -1);
-        QCOMPARE(h.autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Stopped);
         QCOMPARE(h.player.stopCount, 2);
         QCOMPARE(h.messages.failures, QStringList());
 
         // A drive that cannot be read: stopped first, then the failure is reported.
         h.clickRow(h.find<FileList>("File1"), 0);
         QTest::keyClick(drives, Qt::Key_Down);
-        QCOMPARE(h.autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Stopped);
         QCOMPARE(h.player.stopCount, 3);
         QCOMPARE(h.messages.failures.size(), 1);
         QCOMPARE(h.find<DirList>("Dir1")->path(), mounted);
@@ -173,7 +174,7 @@ private Q_SLOTS:
         h.click("Command5");
         QCOMPARE(h.messages.failures.size(), 1);
         h.click("Command1");
-        QCOMPARE(h.autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Stopped);
     }
 
     void aDropMovesTheBrowser_data()
@@ -230,7 +231,7 @@ private Q_SLOTS:
         const bool browserStayed = messages > 0 && stops == 0;
         QCOMPARE(files->listIndex(), browserStayed ? 0 : -1);
         if (stops > 0)
-            QCOMPARE(h.autoPlayState(), 4);
+            QCOMPARE(h.autoPlayState(), AutoPlay::Stopped);
     }
 
     void aDropThatIsNoFileListDoesNothing_data()
@@ -258,7 +259,7 @@ private Q_SLOTS:
 
         QCOMPARE(h.find<DirList>("Dir1")->path(), start);
         QCOMPARE(h.find<FileList>("File1")->listIndex(), 0);
-        QCOMPARE(h.autoPlayState(), 3);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Requested);
         QCOMPARE(h.player.stopCount, 0);
         QCOMPARE(h.messages.messages + h.messages.failures, QStringList());
     }

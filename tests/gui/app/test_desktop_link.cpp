@@ -12,6 +12,7 @@
 #include <csignal>
 
 using chimebox::browse::FileList;
+using chimebox::playback::AutoPlay;
 using chimebox::playback::PlayState;
 
 namespace {
@@ -99,7 +100,7 @@ private Q_SLOTS:
         h->player.calls.clear();
         QCOMPARE(client->call(kPlayer, QStringLiteral("Stop")).type(), QDBusMessage::ReplyMessage);
         QCOMPARE(h->player.calls, QStringList{"stop"});
-        QCOMPARE(h->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Stopped);
         QCOMPARE(client->property(kPlayer, QStringLiteral("PlaybackStatus")).toString(),
                  QStringLiteral("Stopped"));
         tick();
@@ -145,7 +146,7 @@ private Q_SLOTS:
         Q_EMIT server.ActionInvoked(1, QStringLiteral("stop"));
         QVERIFY(QTest::qWaitFor([&] { return !h->player.calls.isEmpty(); }, 5000));
         QCOMPARE(h->player.calls, QStringList{"stop"});
-        QCOMPARE(h->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Stopped);
         QVERIFY(QTest::qWaitFor([&] { return !server.closed.isEmpty(); }, 5000));
         QCOMPARE(server.closed, QList<uint>{1});
     }
@@ -164,7 +165,7 @@ private Q_SLOTS:
         QCOMPARE(h->player.URL(), folder + QStringLiteral("/a.mp3"));
 
         Q_EMIT server.ActionInvoked(1, QStringLiteral("snooze"));
-        QVERIFY(QTest::qWaitFor([&] { return h->autoPlayState() == 4; }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return h->autoPlayState() == AutoPlay::Stopped; }, 5000));
         QCOMPARE(h->player.playState(), int(PlayState::Stopped));
         QVERIFY(QTest::qWaitFor([&] { return server.closed == QList<uint>{1}; }, 5000));
         const QString tip = h->find<QWidget>("Combo3")->toolTip();
@@ -211,7 +212,7 @@ private Q_SLOTS:
         QCOMPARE(h->player.urls.size(), 1);
         QTest::qWait(200);
         h->click("Command1");
-        QCOMPARE(h->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Stopped);
         QVERIFY(h->messages.failures.isEmpty());
         QVERIFY(h->messages.messages.isEmpty());
     }

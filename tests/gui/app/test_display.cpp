@@ -1,3 +1,4 @@
+#include "support/Files.h"
 #include "support/ProgramRig.h"
 #include "support/TestMain.h"
 
@@ -14,7 +15,7 @@ class TestDisplay : public QObject
     static QString putSettingsThatASaveRewrites(const ProgramRig &rig)
     {
         QString folder = rig.dir.filePath(QStringLiteral("音楽"));
-        QDir().mkpath(folder);
+        testfiles::makeFolder(folder);
         rig.put("chimebox.ini", folder.toUtf8() + "/.\r\n");
         rig.put("chimeboxfl.ini", "/x\r\n\r\n" + folder.toUtf8() + "\r\n");
         rig.markStartUp();

@@ -7,6 +7,7 @@
 
 using chimebox::browse::DirList;
 using chimebox::browse::FileList;
+using chimebox::playback::AutoPlay;
 using chimebox::playback::PlayState;
 
 // "＞", "）（", "DEL" and the favourites list, clicked on the real window.
@@ -154,7 +155,7 @@ private Q_SLOTS:
 
         // A file clicked and playing.
         h.clickRow(files, 0);
-        QCOMPARE(h.autoPlayState(), 3);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Requested);
         h.player.setPlayState(PlayState::Playing);
         const int stopsBefore = h.player.stopCount;
 
@@ -175,7 +176,7 @@ private Q_SLOTS:
         QCOMPARE(h.setting("chimebox.ini"), kept.toUtf8() + "\r\n");
         QCOMPARE(files->listIndex(), -1);
         QCOMPARE(files->item(0), QStringLiteral("a.mp3"));
-        QCOMPARE(h.autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Stopped);
         QCOMPARE(h.player.playState(), int(PlayState::Stopped));
         QVERIFY(h.player.stopCount > stopsBefore);
         QCOMPARE(favourites(h), (QStringList{gone, kept}));

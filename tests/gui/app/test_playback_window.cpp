@@ -5,6 +5,7 @@
 #include <QTest>
 
 using chimebox::browse::FileList;
+using chimebox::playback::AutoPlay;
 using chimebox::playback::PlayState;
 
 // Continuous play, the alarm and files that will not play, through the window
@@ -39,7 +40,7 @@ private Q_SLOTS:
     void aClickedFilePlaysAndTheFolderPlaysOnAndWraps()
     {
         clickFile(1);
-        QCOMPARE(h->autoPlayState(), 3);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Requested);
         QVERIFY(h->player.urls.isEmpty()); // only the tick starts playback
         tick();
         QCOMPARE(h->player.urls, QStringList{url("b.mp3")});
@@ -54,7 +55,7 @@ private Q_SLOTS:
 
         // The stop button: the stopped report advances nothing.
         h->click("Command1");
-        QCOMPARE(h->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Stopped);
         tick();
         QCOMPARE(h->player.urls.size(), 3);
         QCOMPARE(files()->listIndex(), 0);
@@ -68,10 +69,10 @@ private Q_SLOTS:
         tick();
         h->player.setPlayState(PlayState::MediaEnded);
         h->player.setPlayState(PlayState::Transitioning);
-        QCOMPARE(h->autoPlayState(), 2);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Transitioning);
         h->click("Command1");
         QCOMPARE(h->player.calls.last(), QStringLiteral("stop"));
-        QCOMPARE(h->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Stopped);
         QCOMPARE(files()->listIndex(), 0);
         tick();
         QCOMPARE(h->player.urls.size(), 1);
@@ -92,7 +93,7 @@ private Q_SLOTS:
         h->player.fail();
         tick();
         h->player.fail();
-        QCOMPARE(h->autoPlayState(), 3);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Requested);
         QVERIFY(h->messages.failures.isEmpty());
     }
 
@@ -106,7 +107,7 @@ private Q_SLOTS:
             h->player.fail();
         }
         QCOMPARE(h->player.urls, QStringList({url("a.mp3"), url("b.mp3"), url("c.mp3")}));
-        QCOMPARE(h->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Stopped);
         QCOMPARE(h->messages.failures.size(), 1);
         tick();
         QCOMPARE(h->player.urls.size(), 3);
@@ -159,7 +160,7 @@ private Q_SLOTS:
         clickFile(0);
         tick();
         h->player.fail(QStringLiteral("音声を出力できません"), true);
-        QCOMPARE(h->autoPlayState(), 4);
+        QCOMPARE(h->autoPlayState(), AutoPlay::Stopped);
         QCOMPARE(h->messages.failures, QStringList{QStringLiteral("音声を出力できません")});
         tick();
         QCOMPARE(h->player.urls.size(), 1);

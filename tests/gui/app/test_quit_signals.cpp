@@ -1,5 +1,6 @@
 #include "gui/app/QtMessageSink.h"
 #include "gui/app/QuitSignals.h"
+#include "support/Files.h"
 #include "support/FormHarness.h"
 #include "support/ProgramRig.h"
 #include "support/SendSignal.h"
@@ -147,9 +148,7 @@ private Q_SLOTS:
         const QString folder = dir.filePath(QStringLiteral("音楽"));
         QVERIFY(QDir().mkpath(folder));
         const auto put = [&dir](const char *name, const QByteArray &bytes) {
-            QFile file(dir.filePath(QString::fromLatin1(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(bytes);
+            testfiles::writeFile(dir.filePath(QString::fromLatin1(name)), bytes);
         };
         // Both files come back in the form the program writes: the folder
         // cleaned, the favourites one a line and then an empty line.
@@ -176,8 +175,7 @@ private Q_SLOTS:
         process.start(program, {});
         QVERIFY(process.waitForStarted());
         const auto playSwitch = [&dir] {
-            QFile file(dir.filePath(QStringLiteral("player.ini")));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            return testfiles::readFile(dir.filePath(QStringLiteral("player.ini")));
         };
         QTRY_COMPARE_WITH_TIMEOUT(playSwitch(), QByteArray("\r\n"), 20000);
 
@@ -187,8 +185,7 @@ private Q_SLOTS:
         QCOMPARE(process.exitCode(), 0);
 
         const auto bytes = [&dir](const char *name) {
-            QFile file(dir.filePath(QString::fromLatin1(name)));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+            return testfiles::readFile(dir.filePath(QString::fromLatin1(name)));
         };
         QCOMPARE(bytes("chimebox.ini"), folder.toUtf8() + "\r\n");
         QCOMPARE(bytes("chimeboxfl.ini"), "/x\r\n" + folder.toUtf8() + "\r\n\r\n");

@@ -9,6 +9,7 @@
 
 using chimebox::browse::DirList;
 using chimebox::browse::FileList;
+using chimebox::playback::AutoPlay;
 
 class TestStartupWindow : public QObject
 {
@@ -28,7 +29,7 @@ private Q_SLOTS:
         FormHarness h;
         h.load();
         QVERIFY(h.form->formLoaded());
-        QCOMPARE(h.autoPlayState(), 0);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Idle);
         QCOMPARE(h.find<QListWidget>("List1")->count(), 0);
         QCOMPARE(h.find<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
         QCOMPARE(h.find<QCheckBox>("Check2")->checkState(), Qt::Unchecked);
@@ -80,7 +81,7 @@ private Q_SLOTS:
         QCOMPARE(h.find<FileList>("File1")->path(), folder);
         QCOMPARE(h.find<FileList>("File1")->listCount(), 2);
         QCOMPARE(h.find<FileList>("File1")->listIndex(), -1);
-        QCOMPARE(h.autoPlayState(), 4);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Stopped);
         QVERIFY(h.player.stopCount >= 1);
     }
 
@@ -194,7 +195,7 @@ private Q_SLOTS:
         // The lists stay where they started, and the player was left alone.
         QCOMPARE(h.find<DirList>("Dir1")->path(), QDir::currentPath());
         QCOMPARE(h.find<FileList>("File1")->path(), QDir::currentPath());
-        QCOMPARE(h.autoPlayState(), 0);
+        QCOMPARE(h.autoPlayState(), AutoPlay::Idle);
 
         // The time the user types from now on is saved.
         QComboBox *hour = h.find<QComboBox>("Combo1");

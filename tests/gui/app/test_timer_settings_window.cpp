@@ -210,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(h.setting("stoper.ini"), QByteArray("\r\n"));
 
         h.click("Check1");
-        QCOMPARE(h.setting("stoper.ini"), QByteArray("<missing>"));
+        QCOMPARE(h.setting("stoper.ini"), testfiles::kMissing);
         h.click("Check1");
         QCOMPARE(h.setting("stoper.ini"), QByteArray("\r\n"));
         // Unticking when the file is already gone is no failure.
@@ -223,7 +223,7 @@ private Q_SLOTS:
         h.click("Check1");
         box->setCheckState(Qt::PartiallyChecked);
         h.form->Check1_Click();
-        QCOMPARE(h.setting("stoper.ini"), QByteArray("<missing>"));
+        QCOMPARE(h.setting("stoper.ini"), testfiles::kMissing);
         QCOMPARE(h.messages.failures, QStringList());
     }
 
@@ -247,7 +247,7 @@ private Q_SLOTS:
 
         h.click("Check2");
         QVERIFY(h.form->session().lastAlarmDate().text().isEmpty());
-        QCOMPARE(h.setting("player.ini"), QByteArray("<missing>"));
+        QCOMPARE(h.setting("player.ini"), testfiles::kMissing);
         h.click("Check2");
         QCOMPARE(h.setting("player.ini"), QByteArray("\r\n"));
         QCOMPARE(h.player.urls.size(), 2);

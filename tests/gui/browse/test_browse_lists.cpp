@@ -2,7 +2,7 @@
 #include "core/browse/FolderScan.h"
 #include "gui/browse/DirList.h"
 #include "gui/browse/FileList.h"
-#include "support/TempFiles.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
 #include <QAbstractItemModelTester>
@@ -14,18 +14,11 @@
 
 using namespace chimebox;
 using namespace chimebox::browse;
+using testfiles::makeFolder;
 
 namespace {
 
 const QString kAudio = QStringLiteral("*.wav;*.mp3;*.wma");
-
-QString makeFolder(const QString &folder, const QStringList &files)
-{
-    tempfiles::makeFolder(folder);
-    for (const QString &name : files)
-        tempfiles::touch(folder + u'/' + name);
-    return folder;
-}
 
 QStringList shown(const FileList &files)
 {
@@ -78,7 +71,7 @@ private Q_SLOTS:
 
         files.setListIndex(1);
         QCOMPARE(files.listIndex(), 1);
-        tempfiles::touch(dir.path() + QStringLiteral("/1.wma"));
+        testfiles::writeFile(dir.path() + QStringLiteral("/1.wma"), {});
         files.setPath(dir.path());
         QCOMPARE(files.listCount(), 5);
         QCOMPARE(files.item(0), QStringLiteral("1.wma"));
@@ -175,8 +168,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.path() + QStringLiteral("/音楽");
         for (const char *name : {"CD10", "CD2", ".hidden"})
-            tempfiles::makeFolder(folder + u'/' + QLatin1String(name));
-        tempfiles::touch(folder + QStringLiteral("/CD3"));
+            testfiles::makeFolder(folder + u'/' + QLatin1String(name));
+        testfiles::writeFile(folder + QStringLiteral("/CD3"), {});
         DirList dirs(scan);
         QAbstractItemModelTester tester(dirs.model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -221,7 +214,7 @@ private Q_SLOTS:
     void openingAnEntryAsksForItsPath()
     {
         QTemporaryDir dir;
-        tempfiles::makeFolder(dir.path() + QStringLiteral("/sub"));
+        testfiles::makeFolder(dir.path() + QStringLiteral("/sub"));
         DirList dirs(scan);
         dirs.setPath(dir.path());
         QVERIFY(showFocused(dirs));
@@ -249,7 +242,7 @@ private Q_SLOTS:
         dirs.setChangeHandler([&] { changes.append(dirs.path()); });
 
         dirs.setPath(a);
-        tempfiles::makeFolder(a + QStringLiteral("/new"));
+        testfiles::makeFolder(a + QStringLiteral("/new"));
         dirs.setPath(a + QStringLiteral("/"));
         QCOMPARE(dirs.model()->index(dirs.model()->rowCount() - 1, 0).data().toString(),
                  QStringLiteral("new"));

@@ -2,6 +2,7 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakePlayer.h"
 #include "gui/playback/PlayerWidget.h"
+#include "support/AutoPlayName.h"
 #include "support/TestMain.h"
 
 #include <QAccessible>
