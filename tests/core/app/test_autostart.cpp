@@ -1,6 +1,7 @@
 #include "base/NativeName.h"
 #include "base/Version.h"
 #include "core/app/Autostart.h"
+#include "support/Files.h"
 #include "support/ProgramRig.h"
 #include "support/ReadOnlyFolder.h"
 #include "support/SendSignal.h"
@@ -39,11 +40,11 @@ struct Copy
     explicit Copy(const QString &bin = QStringLiteral("bin"), bool installed = false)
         : program(dir.filePath(bin + QStringLiteral("/chimebox")))
     {
-        QDir().mkpath(QFileInfo(program).path());
-        QDir().mkpath(config);
-        QFile(program).open(QIODevice::WriteOnly);
+        testfiles::makeFolder(QFileInfo(program).path());
+        testfiles::makeFolder(config);
+        testfiles::writeFile(program, {});
         if (installed) {
-            QDir().mkpath(QFileInfo(menuEntry).path());
+            testfiles::makeFolder(QFileInfo(menuEntry).path());
             QFile::copy(QStringLiteral(CHIMEBOX_MENU_ENTRY), menuEntry);
         }
         autostart = Autostart(program, menuEntry, folder);
@@ -52,7 +53,7 @@ struct Copy
 
     void putEntry(const QByteArray &bytes) const
     {
-        QDir().mkpath(folder);
+        testfiles::makeFolder(folder);
         QFile file(entryPath);
         if (file.open(QIODevice::WriteOnly))
             file.write(bytes);
@@ -189,7 +190,7 @@ private Q_SLOTS:
         QFETCH(QString, before);
         const Copy copy;
         const QString target = copy.dir.filePath(QStringLiteral("target.desktop"));
-        QFile(target).open(QIODevice::WriteOnly);
+        testfiles::writeFile(target, {});
         if (before == u"none")
             QVERIFY(QDir(copy.config).removeRecursively());
         if (before == u"off")
@@ -292,7 +293,7 @@ private Q_SLOTS:
         if (!enabling)
             QCOMPARE(autostart.enable(), std::nullopt);
         const QString locked = fault == u"config" ? copy.config : copy.folder;
-        QDir().mkpath(locked);
+        testfiles::makeFolder(locked);
         if ((fault == u"folder" || fault == u"config") && !readonlyfolder::make(locked))
             QSKIP("This file system lets every folder be written");
 
