@@ -96,7 +96,7 @@ int FileList::listCount() const
 
 QString FileList::item(int index) const
 {
-    return names_->names().value(index);
+    return names_->names().at(index);
 }
 
 void FileList::mouseReleaseEvent(QMouseEvent *event)
