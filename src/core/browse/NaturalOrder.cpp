@@ -112,8 +112,8 @@ private:
 
 constexpr qsizetype kSplitFrom = 4096;
 
-// One name's place in a sort. The first eight bytes of its key ride along,
-// so most comparisons never leave the array being sorted.
+// One name's place in a sort. The eight bytes of its key that the sort is
+// looking at ride along, so comparisons seldom leave the array being sorted.
 struct Keyed
 {
     quint64 head;
@@ -159,18 +159,48 @@ private:
     QString text_;
 };
 
-// Names the collator holds equal still get one fixed order, so the play
-// order never depends on the order of the folder on disk.
+// Keys in byte order, a key before the longer ones it begins. Names the
+// collator holds equal still get one fixed order, so the play order never
+// depends on the order of the folder on disk.
 template <typename Text> bool before(const Keyed &a, const Keyed &b, const Text &text)
 {
-    if (a.head != b.head)
-        return a.head < b.head;
     const int byKey = std::memcmp(a.key, b.key, std::min(a.size, b.size));
     if (byKey != 0)
         return byKey < 0;
     if (a.size != b.size)
         return a.size < b.size;
     return text.less(a.index, b.index);
+}
+
+// The eight bytes of a key from at on, as a number that orders like them;
+// bytes past its end count as zero.
+quint64 chunkOf(const Keyed &entry, size_t at)
+{
+    quint64 chunk = 0;
+    for (size_t byte = at; byte < at + 8; ++byte)
+        chunk = (chunk << 8) | (byte < entry.size ? entry.key[byte] : 0);
+    return chunk;
+}
+
+// Sorts [begin, end), whose keys agree before byte depth, in the order of
+// before: by their next eight bytes, held inline, and each run that agrees on
+// those too by the bytes after them. Of such a run the keys that end within
+// those bytes go first, as they are the shorter.
+template <typename Text> void sortFrom(Keyed *begin, Keyed *end, size_t depth, const Text &text)
+{
+    for (Keyed *entry = begin; entry != end; ++entry)
+        entry->head = chunkOf(*entry, depth);
+    std::sort(begin, end, [](const Keyed &a, const Keyed &b) { return a.head < b.head; });
+    for (Keyed *run = begin; run != end;) {
+        Keyed *const runEnd =
+            std::find_if(run + 1, end, [&](const Keyed &entry) { return entry.head != run->head; });
+        Keyed *const going = std::partition(
+            run, runEnd, [&](const Keyed &entry) { return entry.size <= depth + 8; });
+        std::sort(run, going, [&](const Keyed &a, const Keyed &b) { return before(a, b, text); });
+        if (runEnd - going > 1)
+            sortFrom(going, runEnd, depth + 8, text);
+        run = runEnd;
+    }
 }
 
 // Names [from, to) in natural order, their keys held in keys.
@@ -189,14 +219,9 @@ Scratch<Keyed> sortedRun(Text text, qsizetype from, qsizetype to, Scratch<uint8_
             {0, nullptr, quint32(collator.appendKey(text(index), keys)), quint32(index)});
     }
     // The buffer stays put from here on.
-    for (size_t i = 0; i < order.size(); ++i) {
-        Keyed &entry = order[i];
-        entry.key = keys.data() + offsets[i];
-        for (size_t byte = 0; byte < 8; ++byte)
-            entry.head = (entry.head << 8) | (byte < entry.size ? entry.key[byte] : 0);
-    }
-    std::sort(order.begin(), order.end(),
-              [&](const Keyed &a, const Keyed &b) { return before(a, b, text); });
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i].key = keys.data() + offsets[i];
+    sortFrom(order.data(), order.data() + order.size(), 0, text);
     return order;
 }
 
