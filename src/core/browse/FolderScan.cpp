@@ -7,15 +7,14 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <algorithm>
+#include <QScopeGuard>
+#include <cerrno>
 #include <chrono>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
-#include <vector>
-
-#ifdef Q_OS_UNIX
 #include <sys/stat.h>
-#endif
 
 namespace chimebox::browse {
 
@@ -27,14 +26,6 @@ namespace {
 {
     throw Failure(QStringLiteral("フォルダを開けません: %1").arg(folder));
 }
-
-// One visible entry of a folder, as the folder itself tells it: a link is
-// followed only when a listing asks what it leads to.
-struct Entry
-{
-    QString name;
-    fs::file_type type;
-};
 
 // What a folder's own metadata says of it. Any change to its entries moves
 // the modification time, and a change of its permissions the change time.
@@ -50,7 +41,6 @@ struct Stamp
 
 std::optional<Stamp> stampOf(const fs::path &folder)
 {
-#ifdef Q_OS_UNIX
     struct stat info = {};
     if (::stat(folder.c_str(), &info) != 0)
         return std::nullopt;
@@ -58,54 +48,68 @@ std::optional<Stamp> stampOf(const fs::path &folder)
         return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
     };
     return Stamp{quint64(info.st_dev), quint64(info.st_ino), ns(info.st_mtim), ns(info.st_ctim)};
-#else
-    Q_UNUSED(folder);
-    return std::nullopt;
-#endif
 }
 
-// An entry's name from the folder's own bytes, without making a path of it.
-// Most names are plain ASCII, which reads the same in every encoding.
-QString nameOf(const fs::directory_entry &entry)
+// What an entry of the open folder dir is, following a link when follow
+// says so; 0 when it cannot be told.
+unsigned char typeOf(DIR *dir, const char *name, bool follow)
 {
-    if constexpr (sizeof(fs::path::value_type) == 1) {
-        const std::string &path = entry.path().native();
-        const size_t start = path.rfind('/') + 1;
-        const char *name = path.data() + start;
-        const auto size = qsizetype(path.size() - start);
-        if (std::all_of(name, name + size, [](char c) { return (c & 0x80) == 0; }))
-            return QString::fromLatin1(name, size);
-        return nativename::decode(QByteArray::fromRawData(name, size));
-    } else {
-        return nativename::fromPath(entry.path().filename());
-    }
+    struct stat info = {};
+    if (::fstatat(::dirfd(dir), name, &info, follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
+        return DT_UNKNOWN;
+    if (S_ISDIR(info.st_mode))
+        return DT_DIR;
+    if (S_ISREG(info.st_mode))
+        return DT_REG;
+    if (S_ISLNK(info.st_mode))
+        return DT_LNK;
+    return DT_UNKNOWN;
 }
 
-std::vector<Entry> readEntries(const QString &folder, const fs::path &path)
+// What the lists show of a folder.
+struct Contents
 {
-    std::error_code ec;
-    fs::directory_iterator it(path, ec);
-    if (ec)
+    NameList files;
+    NameList folders;
+    bool hasLinks = false;
+};
+
+// One pass over the folder for both lists, each name taken as the folder
+// itself records it: its type comes with it, so only links, and the entries
+// of file systems that record no types, cost a system call.
+Contents readFolder(const QString &folder, const fs::path &path, const FilePattern &wanted)
+{
+    DIR *dir = ::opendir(path.c_str());
+    if (!dir)
         cannotRead(folder);
-    std::vector<Entry> entries;
-    for (; it != fs::directory_iterator(); it.increment(ec)) {
-        QString name = nameOf(*it);
-        if (name.startsWith(u'.'))
+    const auto close = qScopeGuard([dir] { ::closedir(dir); });
+    Contents contents;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (!entry) {
+            if (errno != 0)
+                cannotRead(folder);
+            break;
+        }
+        const QByteArrayView name(entry->d_name);
+        if (name.startsWith('.'))
             continue;
-        // The folder's own record of each entry: no system call per name.
-        std::error_code unknown;
-        fs::file_type type = fs::file_type::unknown;
-        if (it->is_symlink(unknown))
-            type = fs::file_type::symlink;
-        else if (it->is_directory(unknown))
-            type = fs::file_type::directory;
-        else if (it->is_regular_file(unknown))
-            type = fs::file_type::regular;
-        entries.push_back({std::move(name), type});
+        unsigned char type = entry->d_type;
+        if (type == DT_UNKNOWN)
+            type = typeOf(dir, entry->d_name, false);
+        if (type == DT_LNK) {
+            contents.hasLinks = true;
+            type = typeOf(dir, entry->d_name, true);
+        }
+        if (type == DT_DIR)
+            contents.folders.append(name);
+        else if (type == DT_REG && wanted.matches(name))
+            contents.files.append(name);
     }
-    if (ec)
-        cannotRead(folder);
-    return entries;
+    contents.files.squeeze();
+    contents.folders.squeeze();
+    return contents;
 }
 
 } // namespace
@@ -114,24 +118,14 @@ struct FolderScan::Listing
 {
     QString folder;
     std::optional<Stamp> stamp;
-    bool trusted = false;
-    std::vector<Entry> entries;
     // What a link leads to can change while the folder itself does not, so
-    // lists of a folder with links are worked out again from its entries.
-    bool hasLinks = false;
+    // a folder with links is read afresh every time.
+    bool trusted = false;
+    // The files are those the file list asked for, sorted once it asks.
     QString pattern;
-    std::optional<QStringList> files;
-    std::optional<QStringList> folders;
-
-    // Whether the entry is of type, following a link to what it leads to.
-    bool leadsTo(const Entry &entry, fs::file_type type) const
-    {
-        if (entry.type != fs::file_type::symlink)
-            return entry.type == type;
-        std::error_code ec;
-        const fs::path target = nativename::toPath(folder + u'/' + entry.name);
-        return fs::status(target, ec).type() == type;
-    }
+    Contents contents;
+    bool filesSorted = false;
+    bool foldersSorted = false;
 };
 
 QString cleanFolderPath(const QString &path)
@@ -169,62 +163,47 @@ FolderScan::FolderScan() : last_(std::make_unique<Listing>()) {}
 
 FolderScan::~FolderScan() = default;
 
-FolderScan::Listing &FolderScan::listingOf(const QString &folder)
+FolderScan::Listing &FolderScan::listingOf(const QString &folder, const QString &pattern)
 {
     const fs::path path = nativename::toPath(folder);
     // Taken before the read, so a change while reading shows next time.
     const std::optional<Stamp> stamp = stampOf(path);
-    if (last_->trusted && stamp && last_->folder == folder && last_->stamp == stamp)
+    if (last_->trusted && stamp && last_->folder == folder && last_->stamp == stamp &&
+        last_->pattern == pattern)
         return *last_;
     const qint64 readNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
                               std::chrono::system_clock::now().time_since_epoch())
                               .count();
     Listing fresh;
-    fresh.entries = readEntries(folder, path);
-    fresh.hasLinks =
-        std::any_of(fresh.entries.begin(), fresh.entries.end(),
-                    [](const Entry &entry) { return entry.type == fs::file_type::symlink; });
+    fresh.contents = readFolder(folder, path, FilePattern(pattern));
     fresh.folder = folder;
     fresh.stamp = stamp;
-    fresh.trusted = stamp && listingCanBeReused(stamp->modifiedNs, readNs);
+    fresh.pattern = pattern;
+    fresh.trusted =
+        stamp && listingCanBeReused(stamp->modifiedNs, readNs) && !fresh.contents.hasLinks;
     *last_ = std::move(fresh);
     return *last_;
 }
 
-QStringList FolderScan::audioFiles(const QString &folder, const QString &pattern)
+NameList FolderScan::audioFiles(const QString &folder, const QString &pattern)
 {
-    Listing &listing = listingOf(folder);
-    if (listing.files && listing.pattern == pattern)
-        return *listing.files;
-    const FilePattern wanted(pattern);
-    QStringList names;
-    for (const Entry &entry : listing.entries) {
-        // The name test first: it spares a stat for every link that is not music.
-        if (wanted.matches(entry.name) && listing.leadsTo(entry, fs::file_type::regular))
-            names.append(entry.name);
+    pattern_ = pattern;
+    Listing &listing = listingOf(folder, pattern);
+    if (!listing.filesSorted) {
+        sortNaturally(listing.contents.files);
+        listing.filesSorted = true;
     }
-    sortNaturally(names);
-    if (!listing.hasLinks) {
-        listing.pattern = pattern;
-        listing.files = names;
-    }
-    return names;
+    return listing.contents.files;
 }
 
-QStringList FolderScan::subfolders(const QString &folder)
+NameList FolderScan::subfolders(const QString &folder)
 {
-    Listing &listing = listingOf(folder);
-    if (listing.folders)
-        return *listing.folders;
-    QStringList names;
-    for (const Entry &entry : listing.entries) {
-        if (listing.leadsTo(entry, fs::file_type::directory))
-            names.append(entry.name);
+    Listing &listing = listingOf(folder, pattern_);
+    if (!listing.foldersSorted) {
+        sortNaturally(listing.contents.folders);
+        listing.foldersSorted = true;
     }
-    sortNaturally(names);
-    if (!listing.hasLinks)
-        listing.folders = names;
-    return names;
+    return listing.contents.folders;
 }
 
 } // namespace chimebox::browse

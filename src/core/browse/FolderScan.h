@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/browse/NameList.h"
+
 #include <QString>
-#include <QStringList>
 #include <memory>
 
 namespace chimebox::browse {
@@ -27,7 +28,9 @@ bool listingCanBeReused(qint64 modifiedNs, qint64 readNs);
 // Start-up, a favourite and a drop show one folder in the folder list and then
 // in the file list (start-up in the file list twice), so one read serves them all, and each list's
 // order is worked out once, while the folder's stamp stays (and
-// listingCanBeReused says it may). The window's two lists share one.
+// listingCanBeReused says it may). The window's two lists share one. A read
+// keeps only what the lists show: the subfolders, and the files that match
+// the pattern the file list asked for last, which it asks for again.
 class FolderScan
 {
 public:
@@ -41,17 +44,18 @@ public:
     // pattern (see FilePattern), symlinks to files included and hidden files
     // excluded, in natural order. That order is also the order of continuous
     // play. Throws chimebox::Failure when the folder cannot be read.
-    QStringList audioFiles(const QString &folder, const QString &pattern);
+    NameList audioFiles(const QString &folder, const QString &pattern);
 
     // Names of the folders in folder, same rules and order as audioFiles.
-    QStringList subfolders(const QString &folder);
+    NameList subfolders(const QString &folder);
 
 private:
     struct Listing;
 
-    Listing &listingOf(const QString &folder);
+    Listing &listingOf(const QString &folder, const QString &pattern);
 
     std::unique_ptr<Listing> last_;
+    QString pattern_;
 };
 
 } // namespace chimebox::browse

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/browse/NameList.h"
+
 #include <QStringList>
 
 namespace chimebox::browse {
@@ -9,5 +11,6 @@ namespace chimebox::browse {
 // Names the language holds equal still come out in one fixed order, so the
 // order of continuous play never depends on the order of the folder on disk.
 void sortNaturally(QStringList &names);
+void sortNaturally(NameList &names);
 
 } // namespace chimebox::browse

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+#include <optional>
 #include <vector>
 
 namespace chimebox::browse {
@@ -16,6 +19,8 @@ public:
     explicit FilePattern(const QString &pattern);
 
     bool matches(QStringView name) const;
+    // The same for a name as the file system spells it (see nativename).
+    bool matches(QByteArrayView name) const;
 
 private:
     // One wildcard. "*.mp3" and its like only test the name's ending, which is
@@ -24,6 +29,11 @@ private:
     {
         QString wild;
         bool endingOnly = false;
+        // Such an ending in plain ASCII, lower case: a name's bytes are
+        // tested against it without being read as text.
+        std::optional<QByteArray> asciiEnding;
+
+        bool matches(QStringView name) const;
     };
 
     std::vector<Wildcard> wilds_;

@@ -90,7 +90,7 @@ Actions fireAlarm(SessionState &state, TickResult &result, const AlarmDecision &
 }
 
 Actions snoozeDue(SessionState &state, TickResult &result, bool notPlaying,
-                  const QStringList &names, const QDateTime &now)
+                  const browse::NameList &names, const QDateTime &now)
 {
     Actions actions;
     if (!state.snooze || now < state.snooze->at)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/browse/NameList.h"
 #include "core/playback/SessionRules.h"
 #include "core/settings/SettingsFiles.h"
 
@@ -54,6 +55,6 @@ Actions fireAlarm(SessionState &state, TickResult &result, const AlarmDecision &
 // A snooze whose time has come: rings again when the player is quiet,
 // choosing the same file as before when the folder still shows it.
 Actions snoozeDue(SessionState &state, TickResult &result, bool notPlaying,
-                  const QStringList &names, const QDateTime &now);
+                  const browse::NameList &names, const QDateTime &now);
 
 } // namespace chimebox::playback

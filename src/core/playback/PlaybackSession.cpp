@@ -113,7 +113,7 @@ void PlaybackSession::carryOut(const Actions &actions)
         Q_EMIT alarmChanged();
 }
 
-void PlaybackSession::showFolder(const QString &folder, const QStringList &names)
+void PlaybackSession::showFolder(const QString &folder, const browse::NameList &names)
 {
     folder_ = folder;
     names_ = names;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/browse/NameList.h"
 #include "core/playback/AlarmCheck.h"
 #include "core/playback/AudioOutput.h"
 #include "core/playback/SessionRules.h"
@@ -41,7 +42,7 @@ public:
     // The folder whose files are shown and played, and its current file: -1
     // for none.
     const QString &folder() const { return folder_; }
-    const QStringList &names() const { return names_; }
+    const browse::NameList &names() const { return names_; }
     int currentIndex() const { return state_.index; }
 
     // The player, to show and to follow; what it is asked to do goes through
@@ -58,7 +59,7 @@ public:
     void watchOutput();
 
     // The file list now shows these files of folder, none of them current.
-    void showFolder(const QString &folder, const QStringList &names);
+    void showFolder(const QString &folder, const browse::NameList &names);
     // The user made another file current (-1 for none).
     void select(int index);
     // A click on a file: the next tick plays whichever file is current then.
@@ -125,7 +126,7 @@ private:
     settings::SettingsFolder settings_;
     AudioOutput *output_;
     QString folder_;
-    QStringList names_;
+    browse::NameList names_;
     SessionState state_;
     bool watching_ = false;
 };

@@ -38,16 +38,15 @@ public:
         : NameListModel(parent), openIcon_(openIcon), closedIcon_(closedIcon)
     {}
 
-    void show(const QString &folder, QStringList children)
+    void show(const QString &folder, const NameList &children)
     {
         folder_ = folder;
         ancestors_ = ancestorsOf(folder);
-        QStringList names;
-        names.reserve(ancestors_.size() + children.size());
+        NameList names;
         names.append(QStringLiteral("/"));
         for (qsizetype depth = 1; depth < ancestors_.size(); ++depth)
             names.append(ancestors_[depth].section(u'/', -1));
-        names.append(std::move(children));
+        names.append(children);
         setNames(std::move(names));
     }
 
@@ -66,7 +65,7 @@ public:
         case DirList::PathRole:
             if (ancestor)
                 return ancestors_[row];
-            return folder_ == u"/" ? u'/' + names()[row] : folder_ + u'/' + names()[row];
+            return folder_ == u"/" ? u'/' + names().at(row) : folder_ + u'/' + names().at(row);
         case DirList::DepthRole:
             return int(std::min(row, ancestors_.size()));
         default:
@@ -106,10 +105,10 @@ void DirList::setPath(const QString &path)
     std::error_code ec;
     if (!std::filesystem::is_directory(nativename::toPath(folder), ec))
         throw Failure(QStringLiteral("フォルダがありません: %1").arg(folder));
-    QStringList children = scan_.subfolders(folder);
+    const NameList children = scan_.subfolders(folder);
     const bool changed = folder != path_;
     path_ = folder;
-    entries_->show(folder, std::move(children));
+    entries_->show(folder, children);
     setCurrentIndex(entries_->index(entries_->currentRow()));
     if (changed && changeHandler_)
         changeHandler_();

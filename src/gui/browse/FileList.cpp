@@ -66,7 +66,7 @@ void FileList::load(const QString &folder, const QString &pattern)
     Q_EMIT listed();
 }
 
-const QStringList &FileList::names() const
+const browse::NameList &FileList::names() const
 {
     return names_->names();
 }
@@ -96,7 +96,7 @@ int FileList::listCount() const
 
 QString FileList::item(int index) const
 {
-    return names_->names().value(index);
+    return names_->names().at(index);
 }
 
 void FileList::mouseReleaseEvent(QMouseEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/browse/NameList.h"
+
 #include <QListView>
 
 class QMimeData;
@@ -25,7 +27,7 @@ public:
     void setPattern(const QString &pattern);
 
     QString path() const { return path_; }
-    const QStringList &names() const;
+    const browse::NameList &names() const;
     // Lists path (made absolute and clean), even when it is the folder shown
     // already; afterwards nothing is selected. Throws chimebox::Failure, and
     // keeps the previous listing, when the folder cannot be read.

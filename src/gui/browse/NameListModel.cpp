@@ -9,15 +9,17 @@ namespace {
 constexpr int kIndentPixels = 12;
 constexpr qsizetype kWidestCandidates = 8;
 
-// A name's width in narrow characters: the wide scripts (from Hangul Jamo
-// up, so kana and kanji too) take about two.
-int roughWidth(const QString &name)
+// A name's width in narrow characters, from its bytes: the wide scripts
+// (about from Hangul Jamo up, so kana and kanji too, whose characters take
+// three bytes or more) take about two.
+int roughWidth(QByteArrayView name)
 {
-    const QChar *units = name.constData();
-    const qsizetype size = name.size();
-    int width = int(size);
-    for (qsizetype i = 0; i < size; ++i)
-        width += units[i].unicode() >= 0x1100 ? 1 : 0;
+    int width = 0;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xc0) != 0x80)
+            width += byte >= 0xe1 ? 2 : 1;
+    }
     return width;
 }
 
@@ -28,15 +30,21 @@ int indent(const QModelIndex &index)
 
 } // namespace
 
-void NameListModel::setNames(QStringList names)
+void NameListModel::setNames(NameList names)
 {
     beginResetModel();
     names_ = std::move(names);
     // The few roughly widest names, kept in order as one pass goes by.
     std::vector<std::pair<int, int>> widest;
     for (int row = 0; row < int(names_.size()); ++row) {
-        const std::pair<int, int> entry{roughWidth(names_[row]), row};
-        if (qsizetype(widest.size()) < kWidestCandidates)
+        const QByteArrayView name = names_.bytesAt(row);
+        // A name is never wider than it has bytes, so most are passed over
+        // without a look at their characters.
+        const bool full = qsizetype(widest.size()) == kWidestCandidates;
+        if (full && name.size() <= widest.back().first)
+            continue;
+        const std::pair<int, int> entry{roughWidth(name), row};
+        if (!full)
             widest.push_back(entry);
         else if (entry.first > widest.back().first)
             widest.back() = entry;
@@ -59,7 +67,7 @@ QVariant NameListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid) || role != Qt::DisplayRole)
         return QVariant();
-    return names_[index.row()];
+    return names_.at(index.row());
 }
 
 void NameListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,

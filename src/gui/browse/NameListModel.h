@@ -1,13 +1,16 @@
 #pragma once
 
+#include "core/browse/NameList.h"
+
 #include <QAbstractListModel>
-#include <QStringList>
 #include <QStyledItemDelegate>
 
 namespace chimebox::browse {
 
-// The names a list shows, held as one list of strings: no object per row, so
-// a folder of 100,000 files is shown about as fast as it is read.
+// The names a list shows, held as the folder gave them: no object per row,
+// and a row's text made only when it is drawn, so a folder of 100,000 files
+// is shown about as fast as it is read and takes little more memory than
+// its names.
 class NameListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -19,8 +22,8 @@ public:
     using QAbstractListModel::QAbstractListModel;
 
     // Replaces every row at once.
-    void setNames(QStringList names);
-    const QStringList &names() const { return names_; }
+    void setNames(NameList names);
+    const NameList &names() const { return names_; }
 
     // The rows most likely to hold the widest names. A view that takes one
     // size for all rows measures these instead of every name.
@@ -30,7 +33,7 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
-    QStringList names_;
+    NameList names_;
     QList<int> widestRows_;
 };
 

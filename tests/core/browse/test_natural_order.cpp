@@ -1,3 +1,4 @@
+#include "base/NativeName.h"
 #include "core/browse/NaturalOrder.h"
 #include "support/TestMain.h"
 
@@ -5,6 +6,7 @@
 #include <QScopeGuard>
 #include <QTest>
 
+using namespace chimebox;
 using namespace chimebox::browse;
 
 class TestNaturalOrder : public QObject
@@ -117,11 +119,13 @@ void TestNaturalOrder::naturalOrderIsTheCollatorsInEveryLanguage()
     QCOMPARE(sorted, expected);
 }
 
-// Long lists are sorted in parts that are merged; the order is the same.
+// Long lists are sorted in parts that are merged; the order is the same, and
+// the same again for the names as the file system spells them.
 void TestNaturalOrder::aLongListSortsLikeAShortOne()
 {
-    const QStringList forms = {"track %1.mp3", "Track %1.MP3", "曲 %1.wma", "%1.wav",
-                               "ｔｒａｃｋ%1.mp3"};
+    const QStringList forms = {"track %1.mp3",     "Track %1.MP3",
+                               "曲 %1.wma",        "%1.wav",
+                               "ｔｒａｃｋ%1.mp3", nativename::decode("caf\xe9 %1.mp3")};
     QStringList names;
     for (int i = 0; i < 6000; ++i)
         names.append(forms[i % forms.size()].arg(i * 7919 % 6000));
@@ -132,8 +136,13 @@ void TestNaturalOrder::aLongListSortsLikeAShortOne()
         const int order = collator.compare(a, b);
         return order != 0 ? order < 0 : a < b;
     });
+    NameList native;
+    for (const QString &name : names)
+        native.append(name);
     sortNaturally(names);
     QCOMPARE(names, expected);
+    sortNaturally(native);
+    QCOMPARE(native.toStringList(), expected);
 }
 
 CHIMEBOX_TEST_MAIN(TestNaturalOrder)

@@ -1,8 +1,10 @@
+#include "base/NativeName.h"
 #include "core/browse/Wildcard.h"
 #include "support/TestMain.h"
 
 #include <QTest>
 
+using namespace chimebox;
 using namespace chimebox::browse;
 
 class TestWildcard : public QObject
@@ -52,6 +54,10 @@ void TestWildcard::patternMatching_data()
                                              << "ａｂ.wav" << true;
     QTest::newRow("full width ending folds") << "曲.ＭＰ３"
                                              << "*.ｍｐ３" << true;
+    QTest::newRow("a sign folds to an ASCII letter") << "x.\u212A"
+                                                     << "*.k" << true;
+    QTest::newRow("name that is not UTF-8")
+        << nativename::decode("caf\xe9 \xff.MP3") << audio << true;
     QTest::newRow("ending longer than the name") << "3"
                                                  << "*.mp3" << false;
     QTest::newRow("star alone") << "anything"
@@ -66,6 +72,8 @@ void TestWildcard::patternMatching()
     QFETCH(QString, pattern);
     QFETCH(bool, matches);
     QCOMPARE(matchesPattern(name, pattern), matches);
+    // A listing tests the name as the file system spells it.
+    QCOMPARE(FilePattern(pattern).matches(QByteArrayView(nativename::encode(name))), matches);
 }
 
 CHIMEBOX_TEST_MAIN(TestWildcard)
