@@ -25,8 +25,10 @@ int main(int argc, char *argv[])
 {
     app::PlatformArguments arguments(argc, argv);
     app::NoDisplayReport noDisplay;
+    app::GtkAccessibilityOff gtkAccessibility;
     QApplication application(arguments.count(), arguments.values());
     noDisplay.finish();
+    gtkAccessibility.finish();
     QApplication::setApplicationName(version::name());
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(version::applicationId());
