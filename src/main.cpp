@@ -9,6 +9,7 @@
 #include "engine/MpvController.h"
 #include "gui/app/DesktopLink.h"
 #include "gui/app/DisplayPlatform.h"
+#include "gui/app/FirstShow.h"
 #include "gui/app/Form1.h"
 #include "gui/app/NoDisplay.h"
 #include "gui/app/QtMessageSink.h"
@@ -17,7 +18,6 @@
 #include "gui/playback/PlayerWidget.h"
 
 #include <QApplication>
-#include <QTimer>
 
 using namespace chimebox;
 
@@ -73,9 +73,11 @@ int main(int argc, char *argv[])
     // From here on the window holds settings that an exit must not lose.
     app::SaveOnExit saveOnExit(form, messages);
     app::DesktopLink desktop(form, player);
-    form.show();
-    // Once the window is up: the bus adds nothing to the start.
-    QTimer::singleShot(0, &desktop, &app::DesktopLink::joinSessionBus);
+    app::FirstShow firstShow(form);
+    // After the first paint: the window never waits for the bus.
+    QObject::connect(&firstShow, &app::FirstShow::settled, &desktop,
+                     &app::DesktopLink::joinSessionBus);
+    firstShow.show();
 
     return application.exec();
 }
