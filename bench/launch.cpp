@@ -1,13 +1,17 @@
 // Starts a program, waits until its first window is mapped and viewable, and
 // prints the program's process id and the milliseconds that took; the
 // program is left running. The clock starts just before the program does.
-// Usage: bench_launch PROGRAM [ARGS...]
+// With --late, a line "late PID" comes once that many milliseconds passed
+// without the window; with --limit, "PID never" ends the wait.
+// Usage: bench_launch [--late MS] [--limit MS] PROGRAM [ARGS...]
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <poll.h>
 #include <set>
 #include <xcb/xcb.h>
 
@@ -49,8 +53,19 @@ bool viewable(xcb_connection_t *x, xcb_window_t window)
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM [ARGS...]\n", argv[0]);
+    qint64 late = -1;
+    qint64 limit = -1;
+    int first = 1;
+    for (; first + 1 < argc; first += 2) {
+        if (std::strcmp(argv[first], "--late") == 0)
+            late = std::atoll(argv[first + 1]);
+        else if (std::strcmp(argv[first], "--limit") == 0)
+            limit = std::atoll(argv[first + 1]);
+        else
+            break;
+    }
+    if (first >= argc) {
+        std::fprintf(stderr, "usage: %s [--late MS] [--limit MS] PROGRAM [ARGS...]\n", argv[0]);
         return 2;
     }
     xcb_connection_t *x = xcb_connect(nullptr, nullptr);
@@ -66,10 +81,10 @@ int main(int argc, char *argv[])
     std::free(xcb_get_input_focus_reply(x, xcb_get_input_focus(x), nullptr));
 
     QStringList arguments;
-    for (int i = 2; i < argc; ++i)
+    for (int i = first + 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     QProcess program;
-    program.setProgram(QString::fromLocal8Bit(argv[1]));
+    program.setProgram(QString::fromLocal8Bit(argv[first]));
     program.setArguments(arguments);
     program.setStandardOutputFile(QProcess::nullDevice());
     program.setStandardErrorFile(QProcess::nullDevice());
@@ -77,7 +92,7 @@ int main(int argc, char *argv[])
     clock.start();
     qint64 pid = 0;
     if (!program.startDetached(&pid)) {
-        std::fprintf(stderr, "cannot start %s\n", argv[1]);
+        std::fprintf(stderr, "cannot start %s\n", argv[first]);
         return 1;
     }
 
@@ -92,13 +107,40 @@ int main(int argc, char *argv[])
         }
         return false;
     };
-    while (xcb_generic_event_t *event = xcb_wait_for_event(x)) {
+    // Waits for the next event, or until the next of the deadlines.
+    const auto next = [&]() -> xcb_generic_event_t * {
+        while (true) {
+            if (xcb_generic_event_t *event = xcb_poll_for_event(x))
+                return event;
+            if (xcb_connection_has_error(x))
+                return nullptr;
+            const qint64 now = clock.elapsed();
+            if (late >= 0 && now >= late) {
+                std::printf("late %lld\n", pid);
+                std::fflush(stdout);
+                late = -1;
+            }
+            if (limit >= 0 && now >= limit) {
+                std::printf("%lld never\n", pid);
+                std::exit(0);
+            }
+            qint64 wait = -1;
+            for (const qint64 deadline : {late, limit}) {
+                if (deadline >= 0 && (wait < 0 || deadline - now < wait))
+                    wait = deadline - now;
+            }
+            pollfd descriptor = {xcb_get_file_descriptor(x), POLLIN, 0};
+            ::poll(&descriptor, 1, int(wait));
+        }
+    };
+    while (xcb_generic_event_t *event = next()) {
         const auto type = uint8_t(event->response_type & 0x7f);
         if (type == XCB_CREATE_NOTIFY) {
             const auto *created = reinterpret_cast<xcb_create_notify_event_t *>(event);
             if (created->parent == root && !created->override_redirect) {
                 windows.insert(created->window);
                 xcb_change_window_attributes(x, created->window, XCB_CW_EVENT_MASK, &windowEvents);
+                xcb_flush(x);
             }
         }
         std::free(event);

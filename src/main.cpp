@@ -11,6 +11,7 @@
 #include "engine/PulseOutput.h"
 #include "gui/app/DesktopLink.h"
 #include "gui/app/DisplayPlatform.h"
+#include "gui/app/FirstShow.h"
 #include "gui/app/Form1.h"
 #include "gui/app/NoDisplay.h"
 #include "gui/app/QtMessageSink.h"
@@ -19,7 +20,6 @@
 #include "gui/playback/PlayerWidget.h"
 
 #include <QApplication>
-#include <QTimer>
 
 using namespace chimebox;
 
@@ -27,8 +27,10 @@ int main(int argc, char *argv[])
 {
     app::PlatformArguments arguments(argc, argv);
     app::NoDisplayReport noDisplay;
+    app::GtkAccessibilityOff gtkAccessibility;
     QApplication application(arguments.count(), arguments.values());
     noDisplay.finish();
+    gtkAccessibility.finish();
     QApplication::setApplicationName(version::name());
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(version::applicationId());
@@ -74,9 +76,11 @@ int main(int argc, char *argv[])
     // From here on the window holds settings that an exit must not lose.
     app::SaveOnExit saveOnExit(form, messages);
     app::DesktopLink desktop(form, session);
-    form.show();
-    // Once the window is up: the bus adds nothing to the start.
-    QTimer::singleShot(0, &desktop, &app::DesktopLink::joinSessionBus);
+    app::FirstShow firstShow(form);
+    // After the first paint: the window never waits for the bus.
+    QObject::connect(&firstShow, &app::FirstShow::settled, &desktop,
+                     &app::DesktopLink::joinSessionBus);
+    firstShow.show();
 
     return application.exec();
 }

@@ -10,8 +10,9 @@
 #include <QTest>
 
 // A session bus of the test's own: a dbus-daemon on a socket in a temporary
-// folder, with no services to start, so nothing of the user's session is
-// reached or needed. Connections are made by name and dropped at the end.
+// folder, with no services to start but those of the folder a test may name,
+// so nothing of the user's session is reached or needed. Connections are made
+// by name and dropped at the end.
 struct PrivateBus
 {
     QTemporaryDir dir;
@@ -20,7 +21,7 @@ struct PrivateBus
     QStringList names;
 
     // False when dbus-daemon is missing or did not come up.
-    bool start()
+    bool start(const QString &services = {})
     {
         const QString program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
         if (program.isEmpty() || !dir.isValid())
@@ -34,6 +35,7 @@ struct PrivateBus
 <busconfig>
   <type>session</type>
   <listen>unix:path=%1</listen>
+  %2
   <auth>EXTERNAL</auth>
   <policy context="default">
     <allow send_destination="*" eavesdrop="true"/>
@@ -42,7 +44,10 @@ struct PrivateBus
   </policy>
 </busconfig>
 )")
-                .arg(dir.filePath(QStringLiteral("socket")))
+                .arg(dir.filePath(QStringLiteral("socket")),
+                     services.isEmpty()
+                         ? QString()
+                         : QStringLiteral("<servicedir>%1</servicedir>").arg(services))
                 .toUtf8());
         if (QTest::currentTestFailed())
             return false;

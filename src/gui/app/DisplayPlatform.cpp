@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <cstdlib>
+#include <utility>
 
 #ifdef Q_OS_LINUX
 #include <cstddef>
@@ -83,6 +84,16 @@ PlatformArguments::PlatformArguments(int argc, char **argv) : platform_(choosePl
     }
     count_ = int(values_.size());
     values_.push_back(nullptr);
+}
+
+GtkAccessibilityOff::GtkAccessibilityOff()
+    : set_(!qEnvironmentVariableIsSet("NO_AT_BRIDGE") && qputenv("NO_AT_BRIDGE", "1"))
+{}
+
+void GtkAccessibilityOff::finish()
+{
+    if (std::exchange(set_, false))
+        qunsetenv("NO_AT_BRIDGE");
 }
 
 } // namespace chimebox::app

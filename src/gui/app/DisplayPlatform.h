@@ -37,4 +37,27 @@ private:
     int count_ = 0;
 };
 
+// Qt's theme for GNOME, Xfce, MATE, Cinnamon and LXDE loads GTK, whose own
+// accessibility bridge starts the desktop's accessibility bus (at-spi) and
+// waits for it while the application object is built, before the window can
+// be shown. Qt's bridge speaks for chimebox's widgets and joins that bus
+// whenever it runs, so GTK's is left out: NO_AT_BRIDGE is set while the
+// application object is built, unless the user set it, and is gone again
+// before chimebox starts any other program.
+class GtkAccessibilityOff
+{
+public:
+    GtkAccessibilityOff();
+    ~GtkAccessibilityOff() { finish(); }
+
+    // The application object stands.
+    void finish();
+
+    GtkAccessibilityOff(const GtkAccessibilityOff &) = delete;
+    GtkAccessibilityOff &operator=(const GtkAccessibilityOff &) = delete;
+
+private:
+    bool set_ = false;
+};
+
 } // namespace chimebox::app

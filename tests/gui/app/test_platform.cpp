@@ -1,3 +1,4 @@
+#include "support/PrivateBus.h"
 #include "support/ProgramRig.h"
 #include "support/SendSignal.h"
 #include "support/TestMain.h"
@@ -41,7 +42,8 @@ struct Weston
 
 // Which platform the real program runs on under a Wayland desktop: X11 through
 // XWayland when an X server answers, Wayland when none does, and whatever the
-// user named in QT_QPA_PLATFORM. Told by the platform plugin it loaded.
+// user named in QT_QPA_PLATFORM. Told by the platform plugin it loaded. And
+// what Qt's theme brings along.
 class TestPlatform : public QObject
 {
     Q_OBJECT
@@ -96,6 +98,44 @@ private Q_SLOTS:
         process->waitForFinished(20000);
         QVERIFY2(started, process->readAllStandardError().constData());
         QVERIFY2(mapped.contains("/platforms/" + plugin.toLatin1()), mapped.constData());
+    }
+
+    // On GNOME, Xfce and the like Qt's theme loads GTK, whose accessibility
+    // bridge would start the desktop's accessibility bus, and wait for it,
+    // before the window could show. Told by one that marks its start.
+    void gtkStartsNoAccessibilityBus()
+    {
+        XServer server;
+        QTemporaryDir services;
+        PrivateBus bus;
+        const QString touch = QStandardPaths::findExecutable(QStringLiteral("touch"));
+        if (!server.start() || !bus.start(services.path()) || touch.isEmpty())
+            QSKIP("Xvfb and dbus-daemon are needed");
+        const QString started = services.filePath(QStringLiteral("started"));
+        QFile service(services.filePath(QStringLiteral("org.a11y.Bus.service")));
+        QVERIFY(service.open(QIODevice::WriteOnly));
+        service.write(QStringLiteral("[D-BUS Service]\nName=org.a11y.Bus\nExec=%1 %2\n")
+                          .arg(touch, started)
+                          .toUtf8());
+        service.close();
+
+        QProcessEnvironment environment = server.environment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address);
+        environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("GNOME"));
+        for (const char *name : {"QT_QPA_PLATFORMTHEME", "NO_AT_BRIDGE", "AT_SPI_BUS_ADDRESS"})
+            environment.remove(QString::fromLatin1(name));
+        ProgramRig rig;
+        rig.markStartUp();
+        const auto process = rig.start(environment);
+        const bool startedUp = rig.waitForStartUp();
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(process->processId()));
+        const QByteArray mapped = maps.open(QIODevice::ReadOnly) ? maps.readAll() : QByteArray();
+        testprocess::sendSignal(*process, SIGTERM);
+        process->waitForFinished(20000);
+        QVERIFY2(startedUp, process->readAllStandardError().constData());
+        if (!mapped.contains("libgtk-3"))
+            QSKIP("Qt's GTK theme is not installed (qt6-gtk-platformtheme)");
+        QVERIFY(!QFile::exists(started));
     }
 };
 
