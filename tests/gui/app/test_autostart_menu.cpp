@@ -107,7 +107,7 @@ private Q_SLOTS:
         }
         // The play timer is as it was.
         QCOMPARE(box->checkState(), Qt::Unchecked);
-        QCOMPARE(h.setting("player.ini"), QByteArray("<missing>"));
+        QCOMPARE(h.setting("player.ini"), testfiles::kMissing);
         qunsetenv("XDG_CONFIG_HOME");
     }
 };
