@@ -77,7 +77,11 @@ int main(int argc, char *argv[])
     app::SaveOnExit saveOnExit(form, messages);
     app::DesktopLink desktop(form, session);
     app::FirstShow firstShow(form);
-    // After the first paint: the window never waits for the bus.
+    // After the first paint: the engine is made on a thread of its own, so
+    // the first click does not wait for it, and the window never waits for
+    // the bus.
+    QObject::connect(&firstShow, &app::FirstShow::settled, &session,
+                     &playback::PlaybackSession::preload);
     QObject::connect(&firstShow, &app::FirstShow::settled, &desktop,
                      &app::DesktopLink::joinSessionBus);
     firstShow.show();

@@ -57,6 +57,13 @@ void EnginePlayer::fileEnded(const FileEnd &end)
         return;
     entryId_ = -1;
     setPosition(0);
+    // What was prepared when the file played to its end follows it; after
+    // any other end the engine must not go on to it.
+    std::optional<Prepared> next;
+    if (end.reason == EndReason::EndOfFile && heard_ && prepared_ && prepared_->entryId >= 0)
+        next = std::exchange(prepared_, std::nullopt);
+    else
+        dropPrepared();
     const quint64 generation = generation_;
     switch (end.reason) {
     case EndReason::EndOfFile:
@@ -76,6 +83,8 @@ void EnginePlayer::fileEnded(const FileEnd &end)
             if (generation != generation_)
                 return;
         }
+        if (next)
+            follow(*next);
         break;
     case EndReason::Failed:
     case EndReason::OutputFailed: {
@@ -110,6 +119,7 @@ void EnginePlayer::engineShutDown()
     // Whatever the engine held went with it; the next file starts a new one,
     // whose numbers start afresh.
     startingId_ = -1;
+    prepared_.reset();
     engineDuration(0);
     if (entryId_ < 0)
         return;
@@ -126,8 +136,18 @@ void EnginePlayer::engineShutDown()
 
 void EnginePlayer::enginePosition(double seconds)
 {
-    if (opened_ && seconds >= kSoundedSeconds)
+    // A file that follows another without a gap counts from below zero
+    // while the sound before it runs out.
+    seconds = std::max(0.0, seconds);
+    if (opened_ && seconds >= kSoundedSeconds && !heard_) {
         heard_ = true;
+        // Queued only now: a file that cannot be opened or gives no sound
+        // must not lead the engine on to the next one on its own, and with a
+        // file queued the engine tells of the end of a short one before
+        // anything of it was heard.
+        if (prepared_ && prepared_->entryId < 0)
+            queuePrepared();
+    }
     // Follows the clock many times a second; the bar needs a few.
     position_ = seconds;
     if (!positionThrottle_.isActive())
@@ -185,6 +205,8 @@ void EnginePlayer::setPaused(bool paused)
 void EnginePlayer::load(const Source &source)
 {
     ++generation_;
+    // The engine forgets what was queued as it replaces what plays.
+    prepared_.reset();
     try {
         engine_.start();
     } catch (const Failure &failure) {
@@ -233,14 +255,19 @@ void EnginePlayer::reportFailureLater(const QString &reason, bool outputFailed)
         Qt::QueuedConnection);
 }
 
-void EnginePlayer::setURL(const QString &url)
+EnginePlayer::Source EnginePlayer::sourceOf(const QString &url)
 {
-    url_ = url;
     // The engine reads a relative name against its own idea of the current
     // folder, and one that looks like "name://" as a protocol; an absolute
     // path is always a file.
     const QString path = QDir::isAbsolutePath(url) ? url : QDir::current().absoluteFilePath(url);
-    load({nativename::encode(path), QFileInfo(url).fileName()});
+    return {nativename::encode(path), QFileInfo(url).fileName()};
+}
+
+void EnginePlayer::setURL(const QString &url)
+{
+    url_ = url;
+    load(sourceOf(url));
 }
 
 QString EnginePlayer::URL() const
@@ -255,6 +282,8 @@ int EnginePlayer::playState() const
 
 void EnginePlayer::stop()
 {
+    // The engine's stop forgets what was queued.
+    prepared_.reset();
     if (entryId_ < 0)
         return;
     ++generation_;
@@ -347,10 +376,57 @@ void EnginePlayer::setMute(bool muted)
     engine_.setMute(muted_);
 }
 
-void EnginePlayer::prepareNext(const QString &) {}
+void EnginePlayer::prepareNext(const QString &url)
+{
+    // With nothing open there is nothing for it to follow.
+    if (entryId_ < 0) {
+        dropPrepared();
+        return;
+    }
+    prepared_ = Prepared{url, sourceOf(url), -1};
+    if (heard_)
+        queuePrepared();
+}
 
-void EnginePlayer::dropPrepared() {}
+void EnginePlayer::queuePrepared()
+{
+    // The engine puts it in place of any file queued before.
+    const LoadResult queued = engine_.queueFile(prepared_->source.target, prepared_->source.name);
+    if (queued.entryId < 0) {
+        // Not followed on to: continuous play opens it as any file, and
+        // hears then why it cannot be played.
+        dropPrepared();
+        return;
+    }
+    prepared_->entryId = queued.entryId;
+}
 
-void EnginePlayer::preload() {}
+void EnginePlayer::follow(const Prepared &next)
+{
+    // The engine went on with it as the file before ran out.
+    url_ = next.url;
+    current_ = next.source;
+    if (currentName_ != next.source.name) {
+        currentName_ = next.source.name;
+        Q_EMIT currentNameChanged(currentName_);
+    }
+    entryId_ = next.entryId;
+    opened_ = false;
+    heard_ = false;
+    setState(playback::Transitioning);
+}
+
+void EnginePlayer::dropPrepared()
+{
+    const bool queued = prepared_ && prepared_->entryId >= 0;
+    prepared_.reset();
+    if (queued)
+        engine_.dropQueued();
+}
+
+void EnginePlayer::preload()
+{
+    engine_.preload();
+}
 
 } // namespace chimebox::engine

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 
 class QTemporaryFile;
 
@@ -14,7 +15,9 @@ namespace chimebox::engine {
 
 // The window's player: turns the engine's news into playState and its
 // announcements, with MediaEnded, Transitioning, Stopped in that order at the
-// end of a file, and reports files that cannot be played.
+// end of a file, and reports files that cannot be played. The file prepared to
+// follow is queued in the engine once the current one has sounded, and becomes
+// the current one when that plays to its end.
 class EnginePlayer final : public playback::Transport
 {
     Q_OBJECT
@@ -52,7 +55,19 @@ private:
         QString name;
     };
 
+    // The file to follow the current one; entryId is the engine's number
+    // once it is queued there.
+    struct Prepared
+    {
+        QString url;
+        Source source;
+        qint64 entryId = -1;
+    };
+
+    static Source sourceOf(const QString &url);
     void load(const Source &source);
+    void queuePrepared();
+    void follow(const Prepared &next);
     QByteArray chimeTarget();
     void reportFailureLater(const QString &reason, bool outputFailed);
     void fileLoaded();
@@ -69,6 +84,7 @@ private:
     PlaybackEngine &engine_;
     QString url_;
     Source current_;
+    std::optional<Prepared> prepared_;
     QString currentName_;
     // Written at the first chime and removed with the player.
     std::unique_ptr<QTemporaryFile> chimeFile_;

@@ -3,6 +3,8 @@
 #include "base/Failure.h"
 
 #include <QLibrary>
+#include <atomic>
+#include <mutex>
 #include <optional>
 
 namespace chimebox::engine {
@@ -31,6 +33,7 @@ MpvLibrary load()
     resolve(library, api.setOptionString, "mpv_set_option_string");
     resolve(library, api.setProperty, "mpv_set_property");
     resolve(library, api.setPropertyAsync, "mpv_set_property_async");
+    resolve(library, api.getProperty, "mpv_get_property");
     resolve(library, api.observeProperty, "mpv_observe_property");
     resolve(library, api.command, "mpv_command");
     resolve(library, api.commandRet, "mpv_command_ret");
@@ -44,20 +47,27 @@ MpvLibrary load()
     return api;
 }
 
+// The engine loads it in the background while the window may already want it.
+std::mutex loading;
 std::optional<MpvLibrary> loaded;
+std::atomic<bool> isLoadedYet{false};
 
 } // namespace
 
 const MpvLibrary &MpvLibrary::get()
 {
-    if (!loaded)
+    const std::lock_guard lock(loading);
+    if (!loaded) {
         loaded = load();
+        isLoadedYet = true;
+    }
     return *loaded;
 }
 
 bool MpvLibrary::isLoaded()
 {
-    return loaded.has_value();
+    // Answers at once, also while another thread loads it.
+    return isLoadedYet;
 }
 
 } // namespace chimebox::engine

@@ -4,10 +4,11 @@
 
 namespace chimebox::engine {
 
-// libmpv's entry points, resolved when the first file is played. The library
-// and the two hundred libraries it pulls in take some 45 MiB of memory and a
-// noticeable part of a start, which a window waiting for the morning's alarm
-// need not pay for. Throws chimebox::Failure when libmpv cannot be loaded.
+// libmpv's entry points, resolved once the window is up (or by the first file
+// played, if that comes first). The library and the two hundred libraries it
+// pulls in take some 45 MiB of memory and a noticeable part of a second, which
+// the window's start need not wait for. Any thread may load it. Throws
+// chimebox::Failure when libmpv cannot be loaded.
 struct MpvLibrary
 {
     decltype(&mpv_create) create;
@@ -16,6 +17,7 @@ struct MpvLibrary
     decltype(&mpv_set_option_string) setOptionString;
     decltype(&mpv_set_property) setProperty;
     decltype(&mpv_set_property_async) setPropertyAsync;
+    decltype(&mpv_get_property) getProperty;
     decltype(&mpv_observe_property) observeProperty;
     decltype(&mpv_command) command;
     decltype(&mpv_command_ret) commandRet;
@@ -27,8 +29,7 @@ struct MpvLibrary
     decltype(&mpv_error_string) errorString;
 
     static const MpvLibrary &get();
-    // Whether get() has loaded the library in this process; a start that
-    // plays nothing leaves it false.
+    // Whether get() has loaded the library in this process.
     static bool isLoaded();
 };
 

@@ -42,12 +42,26 @@ class PlaybackEngine : public QObject
 public:
     using QObject::QObject;
 
-    // Creates the engine if it is not running; throws chimebox::Failure when
-    // it cannot be created. Every command below but volume and mute needs it.
+    // Begins making the engine in the background, so that start() finds it
+    // ready; nothing when it is running or on its way.
+    virtual void preload() = 0;
+    // Creates the engine if it is not running, or takes the one preload()
+    // made, waiting for it; throws chimebox::Failure when it cannot be
+    // created. Every command below but volume and mute needs it.
     virtual void start() = 0;
     // Replaces whatever plays with the file at path (the file system's bytes),
     // shown under title. Its news follows later, never inside this call.
     virtual LoadResult loadFile(const QByteArray &path, const QString &title) = 0;
+    // Makes the file at path follow what plays now without a gap, in place of
+    // any file queued before. Once the file before it has ended (fileEnded,
+    // EndOfFile) the engine plays it: it is no longer queued, and its news
+    // follows as any file's. Whatever else ends that file, the queued one must
+    // be dropped.
+    virtual LoadResult queueFile(const QByteArray &path, const QString &title) = 0;
+    // Forgets the queued file, also when the engine has just gone on to it and
+    // not yet told so.
+    virtual void dropQueued() = 0;
+    // Silences the engine; nothing queued stays.
     virtual void stop() = 0;
     virtual void setPause(bool paused) = 0;
     virtual void seek(double seconds) = 0;

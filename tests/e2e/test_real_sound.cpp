@@ -8,6 +8,7 @@
 #include "core/scheduler/Clock.h"
 #include "engine/EnginePlayer.h"
 #include "engine/MpvController.h"
+#include "engine/MpvLibrary.h"
 #include "engine/PulseOutput.h"
 #include "engine/ToneWav.h"
 #include "fakes/FakeClock.h"
@@ -30,6 +31,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QtEndian>
 #include <functional>
 #include <memory>
@@ -92,6 +94,21 @@ struct PlayerLog : QObject
     }
 };
 
+// The system's clock, counting the window's ticks: each reads the date once.
+struct TickCountingClock : scheduler::Clock
+{
+    scheduler::SystemClock system;
+    mutable int ticks = 0;
+
+    QString timeText() const override { return system.timeText(); }
+    QString dateText() const override
+    {
+        ++ticks;
+        return system.dateText();
+    }
+    QDateTime now() const override { return system.now(); }
+};
+
 // The program's own wiring on the settings folder given, with message boxes
 // and the file manager faked so that nothing blocks.
 struct RealWindow
@@ -147,6 +164,8 @@ class TestRealSound : public QObject
 
 private Q_SLOTS:
     void initTestCase();
+    // First: the engine is loaded in this process only once the window is up.
+    void theFirstClickSoundsAsSoonAsALaterOne();
     void clickPlaysTheFolderOverAndOverUntilStopped();
     void anAlarmWhoseFileCannotBePlayedChimesThenPlaysOn();
     void anAlarmIsHeardThroughAMutedPlayerAndDesktop_data();
@@ -159,6 +178,8 @@ private:
     // Waits until the tone of hz sounds after the given load; start receives
     // the frame where it was first heard.
     bool hearTone(PlayerLog::Load load, double hz, qint64 *start = nullptr);
+    // The silence between the sounds heard from `from` up to `to`, in ms.
+    qint64 silenceMs(qint64 from, qint64 to) const;
     // Kills the sound server, or starts it again and records its sink anew.
     static bool killSoundServer();
     static bool startSoundServer(MonitorRecorder &recorder);
@@ -189,6 +210,72 @@ bool TestRealSound::hearTone(PlayerLog::Load load, double hz, qint64 *start)
     if (heard && start)
         *start = recorder.toneFrom(load.frame, hz, window);
     return heard;
+}
+
+qint64 TestRealSound::silenceMs(qint64 from, qint64 to) const
+{
+    return recorder.longestSilence(from, to) * 1000 / MonitorRecorder::kRate;
+}
+
+// The engine loads while the window waits for its first click, as the program
+// has it: that click sounds as soon as a later one does. Each click comes
+// right after a tick of the window's one-second timer, so both wait alike for
+// the tick that plays the file.
+void TestRealSound::theFirstClickSoundsAsSoonAsALaterOne()
+{
+    QVERIFY2(!engine::MpvLibrary::isLoaded(), "the engine was loaded before the window was up");
+    QTemporaryDir settingsDir;
+    QTemporaryDir musicDir;
+    QVERIFY(settingsDir.isValid() && musicDir.isValid());
+    writeFile(musicDir.filePath(QStringLiteral("a-low.wav")), engine::toneWav(kLowHz, 5000));
+    writeFile(settingsDir.filePath(QStringLiteral("chimebox.ini")),
+              nativename::encode(musicDir.path()) + "\r\n");
+
+    TickCountingClock clock;
+    RealWindow rig(clock, settingsDir.path());
+    auto &[engine, player, messages, fileManager, output, session, form] = rig;
+    auto *File1 = rig.show();
+    QVERIFY(File1);
+    // As the program does once its window is shown.
+    QTimer::singleShot(0, &session, &playback::PlaybackSession::preload);
+    PlayerLog log(player, recorder);
+    story = rig.story(log, recorder);
+
+    // Milliseconds from a click on the file to its first sound; -1 if none.
+    const auto clickToSound = [&]() -> qint64 {
+        const int ticks = clock.ticks;
+        if (!QTest::qWaitFor([&] { return clock.ticks > ticks; }, 3000))
+            return -1;
+        const qint64 frame = recorder.frameCount();
+        const qint64 ms = recorder.elapsedMs();
+        QTest::mouseClick(File1->viewport(), Qt::LeftButton, {},
+                          File1->visualRect(File1->model()->index(0, 0)).center());
+        if (!QTest::qWaitFor([&] { return recorder.firstSoundFrom(frame) >= 0; }, 5000))
+            return -1;
+        return recorder.arrivalMs(recorder.firstSoundFrom(frame)) - ms;
+    };
+
+    // A listener takes a moment to find the file: two ticks.
+    const int shown = clock.ticks;
+    QVERIFY(QTest::qWaitFor([&] { return clock.ticks >= shown + 2; }, 5000));
+    const qint64 first = clickToSound();
+    QVERIFY2(first >= 0, qPrintable(QStringLiteral("the first click was not heard;") + story()));
+
+    QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                     return recorder.frameCount() - 1 - recorder.lastSound() >
+                            MonitorRecorder::framesIn(300);
+                 },
+                 3000),
+             "sound still comes out after the stop button");
+    const qint64 later = clickToSound();
+    QVERIFY2(later >= 0, qPrintable(QStringLiteral("the later click was not heard;") + story()));
+    qInfo("click to sound: %lld ms the first time, %lld ms later", first, later);
+    QVERIFY2(first - later < 250,
+             qPrintable(QStringLiteral("first %1 ms, later %2 ms").arg(first).arg(later)));
+    QVERIFY2(messages.failures.isEmpty(), qPrintable(story()));
+    QTest::mouseClick(form.findChild<QPushButton *>(QStringLiteral("Command1")), Qt::LeftButton);
 }
 
 void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
@@ -241,8 +328,14 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     QVERIFY2(QTest::qWaitFor([&] { return log.loads.size() == 2; }, 3000), qPrintable(story()));
     QCOMPARE(log.loads[1].url, folder + u'/' + high);
     QCOMPARE(player.URL(), folder + u'/' + high);
-    QVERIFY2(hearTone(log.loads[1], kHighHz),
+    qint64 highStarts = -1;
+    QVERIFY2(hearTone(log.loads[1], kHighHz, &highStarts),
              qPrintable(QStringLiteral("no high tone;") + story()));
+    // One file follows the other without a gap.
+    const qint64 firstGap = silenceMs(firstSound, highStarts);
+    qInfo("silence between the files: %lld ms", firstGap);
+    QVERIFY2(firstGap < 100,
+             qPrintable(QStringLiteral("%1 ms of silence;").arg(firstGap) + story()));
 
     // The last file wraps round to the first.
     QVERIFY2(QTest::qWaitFor([&] { return File1->listIndex() == 0; }, 5000), qPrintable(story()));
@@ -251,6 +344,8 @@ void TestRealSound::clickPlaysTheFolderOverAndOverUntilStopped()
     qint64 again = -1;
     QVERIFY2(hearTone(log.loads[2], kLowHz, &again),
              qPrintable(QStringLiteral("no low tone again;") + story()));
+    const qint64 wrapGap = silenceMs(highStarts, again);
+    QVERIFY2(wrapGap < 100, qPrintable(QStringLiteral("%1 ms of silence;").arg(wrapGap) + story()));
 
     // The stop button silences it at once, long before the file would end,
     // and nothing plays on.

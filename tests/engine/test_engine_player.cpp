@@ -213,6 +213,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("ending");
         QTest::addColumn<int>("heardAt");
         QTest::newRow("end of file") << "end" << int(MediaEnded);
+        QTest::newRow("end, a file prepared") << "prepared" << int(MediaEnded);
         QTest::newRow("failed") << "failed" << int(Stopped);
         QTest::newRow("no audio output") << "output" << int(Stopped);
         QTest::newRow("a playlist") << "playlist" << int(Stopped);
@@ -234,11 +235,14 @@ private Q_SLOTS:
         } else {
             engine.opens(1);
         }
+        if (ending == QStringLiteral("prepared"))
+            player.prepareNext(QStringLiteral("/music/c.wav"));
         connect(&player, &MediaPlayer::StatusChange, &player, [&] {
             if (player.playState() == heardAt && player.URL() == a_)
                 player.setURL(b_);
         });
-        if (ending == QStringLiteral("end") || ending == QStringLiteral("silent"))
+        if (ending == QStringLiteral("end") || ending == QStringLiteral("silent") ||
+            ending == QStringLiteral("prepared"))
             engine.ends(1, EndReason::EndOfFile);
         else if (ending == QStringLiteral("failed"))
             engine.ends(1, EndReason::Failed, QStringLiteral("bad"));
@@ -252,8 +256,97 @@ private Q_SLOTS:
         QCOMPARE(player.URL(), b_);
         QTest::qWait(0);
         QCOMPARE(story.lines.size(), 4);
-        engine.opens(ending == QStringLiteral("quit") ? 1 : 2);
+        engine.opens(engine.lastEntryId);
         QCOMPARE(player.playState(), int(Playing));
+    }
+
+    // The file prepared to follow is queued in the engine once the current
+    // one has sounded; when that plays to its end, the end is announced as
+    // ever, and then the prepared file is the current one.
+    void aPreparedFileFollowsAFileThatPlaysToItsEnd()
+    {
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        QStringList names;
+        connect(&player, &Transport::currentNameChanged, &player,
+                [&](const QString &name) { names.append(name); });
+        // Nothing open: nothing for it to follow.
+        player.prepareNext(b_);
+        QVERIFY(engine.calls.isEmpty());
+
+        player.setURL(a_);
+        player.prepareNext(b_);
+        QCOMPARE(engine.calls.size(), 3);
+        engine.opens(1);
+        QCOMPARE(engine.calls.mid(3), QStringList({"queue:/music/b.wav|b.wav"}));
+        // Announced while the old file is still the player's.
+        QStringList urls;
+        connect(&player, &MediaPlayer::StatusChange, &player,
+                [&] { urls.append(player.URL().section(u'/', -1)); });
+        engine.ends(1, EndReason::EndOfFile);
+        QCOMPARE(story.lines, QStringList({"9", "3", "8", "9", "1", "9"}));
+        QCOMPARE(urls, QStringList({"a.mp3", "a.mp3", "a.mp3", "b.wav"}));
+        QCOMPARE(player.currentName(), QStringLiteral("b.wav"));
+        QCOMPARE(names, QStringList({"a.mp3", "b.wav"}));
+        // It counts from below zero while the sound before it runs out.
+        Q_EMIT engine.positionChanged(-0.2);
+        QCOMPARE(player.position(), 0.0);
+        engine.opens(2);
+        QCOMPARE(player.playState(), int(Playing));
+        QCOMPARE(engine.calls.size(), 4);
+    }
+
+    // Whatever else ends the current file, the prepared file does not follow,
+    // and the engine is told when it may have gone on to it. (A drop, a stop,
+    // another file and the chime are heard with the real engine.)
+    void whatWasPreparedIsDropped_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QString>("last");
+        QTest::newRow("prepared again")
+            << "prepare" << QStringList({"queue:/music/c.wav|c.wav"}) << "9";
+        QTest::newRow("failed") << "failed" << QStringList({"dropQueued"})
+                                << "failed:0:「a.mp3」を再生できません（bad）";
+        // Not even queued: it has not sounded.
+        QTest::newRow("no sound came")
+            << "silent" << QStringList() << "failed:0:「a.mp3」からは音が出ませんでした";
+        QTest::newRow("a playlist") << "playlist" << QStringList({"dropQueued", "stop"})
+                                    << "failed:0:「a.mp3」は音声ファイルではありません";
+        QTest::newRow("the engine quit")
+            << "quit" << QStringList() << "failed:0:「a.mp3」の再生中に再生エンジンが終了しました";
+    }
+
+    void whatWasPreparedIsDropped()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, calls);
+        QFETCH(QString, last);
+        FakeEngine engine;
+        EnginePlayer player(engine);
+        Story story(player);
+        player.setURL(a_);
+        Q_EMIT engine.fileStarted(1);
+        Q_EMIT engine.fileLoaded();
+        if (action != QStringLiteral("silent"))
+            Q_EMIT engine.positionChanged(0.02);
+        player.prepareNext(b_);
+        engine.calls.clear();
+        if (action == QStringLiteral("prepare"))
+            player.prepareNext(QStringLiteral("/music/c.wav"));
+        else if (action == QStringLiteral("failed"))
+            engine.ends(1, EndReason::Failed, QStringLiteral("bad"));
+        else if (action == QStringLiteral("playlist"))
+            engine.ends(1, EndReason::Redirected);
+        else if (action == QStringLiteral("quit"))
+            engine.quits();
+        // The file before ends (if it still plays), and b never follows it.
+        engine.ends(1, EndReason::EndOfFile);
+        engine.opens(2);
+        QCOMPARE(engine.calls, calls);
+        QVERIFY(player.URL() != b_);
+        QCOMPARE(story.lines.last(), last);
     }
 
     void pauseAndResume()

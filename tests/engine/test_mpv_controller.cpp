@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 using namespace chimebox::engine;
 using namespace chimebox::playback;
@@ -52,7 +53,7 @@ private Q_SLOTS:
     }
 
     // First of all, while nothing has played in this process yet.
-    void libmpvIsLoadedWhenTheFirstFilePlays()
+    void libmpvIsLoadedOnAThreadOfItsOwnBeforeTheFirstFile()
     {
         QVERIFY(!MpvLibrary::isLoaded());
         MpvController engine(nullOutput());
@@ -65,8 +66,19 @@ private Q_SLOTS:
         player.pause();
         player.seek(3);
         QVERIFY(!MpvLibrary::isLoaded());
-        player.setURL(shortWav_);
-        QVERIFY(MpvLibrary::isLoaded());
+        // The window asks once it is up, and goes on at once.
+        player.preload();
+        QVERIFY(!MpvLibrary::isLoaded());
+        player.setVolume(30);
+        QTRY_VERIFY_WITH_TIMEOUT(MpvLibrary::isLoaded(), kTimeout);
+        // The first file finds it, with the volume set while it was made.
+        QSignalSpy volumes(&player, &EnginePlayer::volumeChanged);
+        player.setURL(longWav_);
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0.2, kTimeout);
+        QCOMPARE(player.volume(), 30);
+        QCOMPARE(player.isMuted(), true);
+        QVERIFY(volumes.isEmpty());
+        player.stop();
     }
 
     void engineWarningsGoToTheLog()
@@ -129,6 +141,125 @@ private Q_SLOTS:
         player.setURL(files.at(0));
         QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_ + playedToEnd_, kTimeout);
         QCOMPARE(names, QStringList({QStringLiteral("short.wav"), QStringLiteral("tone660.mp3")}));
+    }
+
+    // The file prepared while one plays follows it when it ends, whatever
+    // its format; one that cannot be played is reported as any other.
+    void aPreparedFileFollows_data()
+    {
+        QTest::addColumn<QString>("next");
+        QTest::addColumn<QList<int>>("after");
+        QTest::addColumn<int>("failures");
+        // Prepared this long after the current file has sounded.
+        QTest::addColumn<int>("lateMs");
+        const QString next = writeFile(QDir(dir_.path()), "next.wav", toneWav(880, 300));
+        QTest::newRow("wav after wav") << next << playedToEnd_ << 0 << 0;
+        QTest::newRow("mp3 after wav")
+            << fixture(QStringLiteral("tone660.mp3")) << playedToEnd_ << 0 << 0;
+        QTest::newRow("22 kHz after 44.1 kHz")
+            << writeFile(QDir(dir_.path()), "22k.wav", toneWav(880, 300, 22050)) << playedToEnd_
+            << 0 << 0;
+        QTest::newRow("the same file again") << shortWav_ << playedToEnd_ << 0 << 0;
+        QTest::newRow("cannot be played")
+            << writeFile(QDir(dir_.path()), "next-garbage.wav", QByteArray(4096, '\x5a'))
+            << QList<int>({Transitioning, Stopped}) << 1 << 0;
+        // The engine has ended the current file, and not yet told so.
+        QTest::newRow("prepared as the file ends") << next << playedToEnd_ << 0 << 800;
+    }
+
+    void aPreparedFileFollows()
+    {
+        QFETCH(QString, next);
+        QFETCH(QList<int>, after);
+        QFETCH(int, failures);
+        QFETCH(int, lateMs);
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
+        StateLog log(player);
+        QSignalSpy failed(&player, &MediaPlayer::playbackFailed);
+        QStringList urls;
+        connect(&player, &MediaPlayer::StatusChange, &player, [&] {
+            if (player.playState() == Transitioning)
+                urls.append(player.URL());
+        });
+        // As continuous play does: the next file right after the current one.
+        player.setURL(shortWav_);
+        if (lateMs > 0) {
+            QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0, kTimeout);
+            QThread::msleep(lateMs);
+        }
+        player.prepareNext(next);
+        QTRY_COMPARE_WITH_TIMEOUT(log.states, playedToEnd_ + after, kTimeout);
+        QCOMPARE(urls.mid(0, 3), QStringList({shortWav_, shortWav_, next}));
+        QCOMPARE(player.URL(), next);
+        QCOMPARE(failed.size(), failures);
+        // Nothing more follows.
+        QTest::qWait(500);
+        QCOMPARE(log.states.size(), playedToEnd_.size() + after.size());
+    }
+
+    // A drop, a stop, another file or the chime: the prepared file does not
+    // follow, also when the engine went on to it before it said so.
+    void whatWasPreparedIsDropped_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QStringList>("heard");
+        const QString a = QStringLiteral("current.wav");
+        QTest::newRow("dropped") << "drop" << QStringList({a});
+        QTest::newRow("stopped") << "stop" << QStringList({a});
+        QTest::newRow("another file") << "setURL" << QStringList({a, QStringLiteral("other.wav")});
+        QTest::newRow("the chime") << "chime" << QStringList({a, QStringLiteral("チャイム")});
+        QTest::newRow("dropped as the engine went on to it") << "late drop" << QStringList({a});
+    }
+
+    void whatWasPreparedIsDropped()
+    {
+        QFETCH(QString, action);
+        QFETCH(QStringList, heard);
+        // Long enough for the drop to come before the engine goes on.
+        const QString current = writeFile(QDir(dir_.path()), "current.wav", toneWav(440, 1500));
+        const QString other = writeFile(QDir(dir_.path()), "other.wav", toneWav(660, 300));
+        MpvController engine(nullOutput());
+        EnginePlayer player(engine);
+        StateLog log(player);
+        QStringList started;
+        connect(&player, &MediaPlayer::StatusChange, &player, [&] {
+            if (player.playState() == Playing)
+                started.append(player.currentName());
+        });
+        // What the engine itself started and ended, by its numbers.
+        QList<qint64> running;
+        connect(&engine, &PlaybackEngine::fileStarted, &engine,
+                [&](qint64 id) { running.append(id); });
+        connect(&engine, &PlaybackEngine::fileEnded, &engine, [&](const FileEnd &end) {
+            running.removeAll(end.entryId);
+            QVERIFY(end.entryId != 2 || end.reason == EndReason::Stopped);
+        });
+        player.setURL(current);
+        player.prepareNext(longWav_);
+        // Queued, as entry 2, once the current file has sounded.
+        QTRY_VERIFY_WITH_TIMEOUT(player.position() > 0, kTimeout);
+        if (action == QStringLiteral("drop"))
+            player.dropPrepared();
+        else if (action == QStringLiteral("stop"))
+            player.stop();
+        else if (action == QStringLiteral("setURL"))
+            player.setURL(other);
+        else if (action == QStringLiteral("chime"))
+            player.playChime();
+        if (action == QStringLiteral("late drop")) {
+            // The engine plays to the end and goes on while this thread is
+            // busy, and hears of it only after the drop.
+            QThread::msleep(1600);
+            player.dropPrepared();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(player.playState(), int(Stopped), kTimeout);
+        QTest::qWait(800);
+        QCOMPARE(player.playState(), int(Stopped));
+        QCOMPARE(started, heard);
+        // The long file never played to its end, nor was it left playing.
+        QCOMPARE(running, QList<qint64>());
+        QVERIFY(player.URL() != longWav_);
     }
 
     void replacingAFileIgnoresTheEndOfTheOldOne()

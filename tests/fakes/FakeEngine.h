@@ -13,14 +13,16 @@ class FakeEngine : public chimebox::engine::PlaybackEngine
 public:
     using EndReason = chimebox::engine::EndReason;
 
-    // Every command in order: "start", "load:<path>|<title>", "stop",
-    // "pause:<0|1>", "seek:<seconds>", "volume:<n>", "mute:<0|1>".
+    // Every command in order: "preload", "start", "load:<path>|<title>",
+    // "queue:<path>|<title>", "dropQueued", "stop", "pause:<0|1>",
+    // "seek:<seconds>", "volume:<n>", "mute:<0|1>".
     QStringList calls;
     bool startFails = false;
     // Set: loadFile refuses every file with this error.
     QString refusal;
     qint64 lastEntryId = 0;
 
+    void preload() override { calls.append(QStringLiteral("preload")); }
     void start() override
     {
         calls.append(QStringLiteral("start"));
@@ -34,6 +36,14 @@ public:
             return {-1, refusal};
         return {++lastEntryId, {}};
     }
+    chimebox::engine::LoadResult queueFile(const QByteArray &path, const QString &title) override
+    {
+        calls.append(QStringLiteral("queue:%1|%2").arg(chimebox::nativename::decode(path), title));
+        if (!refusal.isEmpty())
+            return {-1, refusal};
+        return {++lastEntryId, {}};
+    }
+    void dropQueued() override { calls.append(QStringLiteral("dropQueued")); }
     void stop() override { calls.append(QStringLiteral("stop")); }
     void setPause(bool paused) override { calls.append(QStringLiteral("pause:%1").arg(paused)); }
     void seek(double seconds) override { calls.append(QStringLiteral("seek:%1").arg(seconds)); }

@@ -84,6 +84,21 @@ qint64 MonitorRecorder::firstSilenceFrom(qint64 from, qint64 length) const
     return -1;
 }
 
+qint64 MonitorRecorder::longestSilence(qint64 from, qint64 to) const
+{
+    qint64 longest = 0;
+    qint64 silentSince = -1;
+    for (qint64 frame = qMax<qint64>(from, 0); frame < qMin(to, frameCount()); ++frame) {
+        if (frameSounds(frame))
+            silentSince = -1;
+        else if (silentSince < 0)
+            silentSince = frame;
+        if (silentSince >= 0)
+            longest = qMax(longest, frame + 1 - silentSince);
+    }
+    return longest;
+}
+
 qint64 MonitorRecorder::arrivalMs(qint64 frame) const
 {
     for (const Chunk &chunk : chunks_) {

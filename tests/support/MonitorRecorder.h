@@ -37,6 +37,9 @@ public:
     // The first frame at or after from that begins `length` silent frames in a
     // row; -1 if none yet.
     qint64 firstSilenceFrom(qint64 from, qint64 length) const;
+    // The most frames in a row without sound from `from` up to `to`: the
+    // silence between two sounds.
+    qint64 longestSilence(qint64 from, qint64 to) const;
     // When the chunk holding frame arrived, on the recorder's clock.
     qint64 arrivalMs(qint64 frame) const;
     // The start of the first window of `window` frames, at or after from and
