@@ -5,7 +5,8 @@
 //     writes a WAV file holding one tone
 //   bench_sound listen WINDOW X0 Y0 X1 Y1 DELAY
 //     with chimebox showing a folder of two tone files (the first at 440 Hz,
-//     the second at 1760 Hz), clicks the first file at X0,Y0 in WINDOW,
+//     the second at 1760 Hz), moves the pointer onto the first file at X0,Y0
+//     in WINDOW and, a hand's second later, clicks it,
 //     listens to both files and the wrap back to the first, then clicks the
 //     second file at X1,Y1 while the first plays. Each click waits DELAY ms
 //     more, so that runs with different delays click at different moments
@@ -28,6 +29,8 @@ namespace {
 
 constexpr double kFirstHz = 440;
 constexpr double kSecondHz = 1760;
+// How long a hand takes from the file to the click.
+constexpr int kHandMs = 1000;
 constexpr int kWaitMs = 6000;
 
 int tone(const QString &path, double hz, int ms)
@@ -54,6 +57,18 @@ public:
         // Some silence first, so the first sound is the click's.
         return until([&] { return recorder_.frameCount() > MonitorRecorder::framesIn(300); }) &&
                recorder_.lastSound() < 0;
+    }
+
+    // Brings the pointer onto the window and to x,y, as a hand does before
+    // it clicks; from the window's corner, since the pointer may rest at x,y
+    // already, where it clicked in a window before.
+    void point(const QString &x, const QString &y)
+    {
+        const QString move = QStringLiteral("mousemove");
+        const QString in = QStringLiteral("--window");
+        QProcess::execute(
+            QStringLiteral("xdotool"),
+            {move, in, window_, QStringLiteral("1"), QStringLiteral("1"), move, in, window_, x, y});
     }
 
     // Clicks at x,y; returns the frame the recording had reached and when.
@@ -99,7 +114,8 @@ int listen(const QStringList &args)
     const qint64 toneFrames = MonitorRecorder::framesIn(50);
 
     const int delay = args[5].toInt();
-    QTest::qWait(delay);
+    listener.point(args[1], args[2]);
+    QTest::qWait(kHandMs + delay);
     const auto [clickFrame, clickMs] = listener.click(args[1], args[2]);
     // Each binding is copied into its lambda: clang 14 cannot capture one.
     const auto first =

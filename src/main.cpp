@@ -12,6 +12,7 @@
 #include "gui/app/DesktopLink.h"
 #include "gui/app/DisplayPlatform.h"
 #include "gui/app/FirstShow.h"
+#include "gui/app/FirstTouch.h"
 #include "gui/app/Form1.h"
 #include "gui/app/NoDisplay.h"
 #include "gui/app/QtMessageSink.h"
@@ -77,11 +78,14 @@ int main(int argc, char *argv[])
     app::SaveOnExit saveOnExit(form, messages);
     app::DesktopLink desktop(form, session);
     app::FirstShow firstShow(form);
-    // After the first paint: the engine is made on a thread of its own, so
-    // the first click does not wait for it, and the window never waits for
-    // the bus.
-    QObject::connect(&firstShow, &app::FirstShow::settled, &session,
+    // Once the user reaches for the painted window, the engine is made on a
+    // thread of its own, so the first click does not wait for it; a window
+    // waiting untouched for its alarm has it made just before the minute.
+    app::FirstTouch firstTouch(form);
+    QObject::connect(&firstShow, &app::FirstShow::settled, &firstTouch, &app::FirstTouch::watch);
+    QObject::connect(&firstTouch, &app::FirstTouch::touched, &session,
                      &playback::PlaybackSession::preload);
+    // The window never waits for the bus.
     QObject::connect(&firstShow, &app::FirstShow::settled, &desktop,
                      &app::DesktopLink::joinSessionBus);
     firstShow.show();

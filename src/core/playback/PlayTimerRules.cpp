@@ -30,20 +30,23 @@ AlarmDecision decideAlarm(const SessionState &state, const PlayTimerGate &gate,
         // A time that matched names the clock's minute.
         return {AlarmOutcome::OnTime, QTime(now.time().hour(), now.time().minute()), 0, {}};
     }
-    if (!gate.skipped)
-        return {};
+    const std::optional<QTime> minute = scheduler::minuteOf(time);
+    AlarmDecision none;
+    if (gate.newDay && minute) {
+        const int ahead = now.time().secsTo(*minute);
+        none.soon = ahead > 0 && ahead <= kLoadAheadSeconds;
+    }
+    if (!gate.skipped || !minute)
+        return none;
     // The wall clock jumped past the alarm's minute: a suspend, a stopped
     // process, a clock set forward or a daylight-saving gap.
-    const std::optional<QTime> minute = scheduler::minuteOf(time);
-    if (!minute)
-        return {};
     const std::optional<scheduler::SkippedMinute> passed =
         scheduler::skippedMinute(*minute, state.previousTick, now);
     if (!passed)
-        return {};
+        return none;
     const QString date = scheduler::dateTextOf(passed->date);
     if (state.lastAlarmDate.firedOn(date))
-        return {};
+        return none;
     const AlarmOutcome outcome = passed->minutesLate <= scheduler::kCatchUpMinutes
                                      ? AlarmOutcome::CaughtUp
                                      : AlarmOutcome::Missed;

@@ -42,7 +42,13 @@ struct AlarmDecision
     int minutesLate = 0;
     // The day it rang for; for OnTime, today's, read once more from the clock.
     QString date;
+    // It has not rung yet and will within kLoadAhead: the engine is made now.
+    bool soon = false;
 };
+
+// How long before the alarm's minute the engine is made, so that its first
+// sound does not wait for it.
+inline constexpr int kLoadAheadSeconds = 120;
 
 AlarmDecision decideAlarm(const SessionState &state, const PlayTimerGate &gate,
                           const settings::StoredTime &time, bool matchesNow, const QDateTime &now);

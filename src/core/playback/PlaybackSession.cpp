@@ -93,6 +93,9 @@ void PlaybackSession::carryOut(const Actions &actions)
         case Kind::DropPrepared:
             player_.dropPrepared();
             break;
+        case Kind::Load:
+            player_.preload();
+            break;
         }
     }
     if (output_) {
@@ -301,6 +304,11 @@ void PlaybackSession::playTimer(TickResult &result, const QDateTime &now)
             // Set by hand in the settings folder, the alarm may ring unlooked-for.
             watchOutput();
             return;
+        }
+        if (decision.soon) {
+            Actions load;
+            load.player.append(PlayerCommand::of(PlayerCommand::Kind::Load));
+            carryOut(load);
         }
     }
     carryOut(snoozeDue(state_, result, notPlaying, names_, now));

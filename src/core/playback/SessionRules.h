@@ -54,6 +54,7 @@ struct PlayerCommand
         SetVolume, // the player bar's volume: volume
         Prepare,   // url: the file to follow the current one without a gap
         DropPrepared,
+        Load, // the engine is made ahead of the file that will need it
     };
     Kind kind = Kind::Stop;
     QString url;

@@ -182,6 +182,22 @@ private Q_SLOTS:
         QCOMPARE(r.player.urls.size(), 4);
     }
 
+    // The engine is made in the two minutes before the alarm, not earlier
+    // and not again once it rang, so its first sound does not wait for it.
+    void theEngineIsMadeJustBeforeTheAlarm()
+    {
+        Rig &r = *rig;
+        r.playAt("0730\r\n");
+        QCOMPARE(r.sweep(QTime(7, 27, 0), QTime(7, 27, 59)), 0);
+        QCOMPARE(r.player.preloads, 0);
+        QCOMPARE(r.sweep(QTime(7, 28, 0), QTime(7, 30, 0)), 1);
+        QVERIFY(r.player.preloads > 0);
+        const int before = r.player.preloads;
+        r.player.stop();
+        QCOMPARE(r.sweep(QTime(7, 30, 1), QTime(7, 31, 0)), 0);
+        QCOMPARE(r.player.preloads, before);
+    }
+
     void playTimerWaitsForThePlayerWithinTheMinuteOnly_data()
     {
         QTest::addColumn<int>("later");
