@@ -361,7 +361,7 @@ LoadResult MpvController::queueFile(const QByteArray &path, const QString &title
     // once it hears of that end.
     const char *args[] = {"loadfile", path.constData(), "append-play", options.constData(),
                           nullptr};
-    const LoadResult queued = load(args);
+    LoadResult queued = load(args);
     // mpv went on to the file queued before and has not told so yet: it
     // goes, and the new one follows in its place.
     removeIfPlaying(previous);

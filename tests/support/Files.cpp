@@ -13,15 +13,15 @@ namespace testfiles {
 
 namespace {
 
-void fail(const char *what, const QString &path, const char *reason, std::source_location caller)
+void fail(const char *what, const QString &path, const char *reason, Caller caller)
 {
     const QByteArray message = QByteArray(what) + ' ' + path.toUtf8() + ": " + reason;
-    QTest::qFail(message.constData(), caller.file_name(), int(caller.line()));
+    QTest::qFail(message.constData(), caller.file, caller.line);
 }
 
 } // namespace
 
-void writeFile(const QString &path, const QByteArray &bytes, std::source_location caller)
+void writeFile(const QString &path, const QByteArray &bytes, Caller caller)
 {
     const QByteArray name = chimebox::nativename::encode(path);
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -43,7 +43,7 @@ void writeFile(const QString &path, const QByteArray &bytes, std::source_locatio
         fail("cannot write", path, std::strerror(errno), caller);
 }
 
-QByteArray readFile(const QString &path, std::source_location caller)
+QByteArray readFile(const QString &path, Caller caller)
 {
     const QByteArray name = chimebox::nativename::encode(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
@@ -72,7 +72,7 @@ QByteArray readFile(const QString &path, std::source_location caller)
     return bytes;
 }
 
-QString makeFolder(const QString &folder, const QStringList &files, std::source_location caller)
+QString makeFolder(const QString &folder, const QStringList &files, Caller caller)
 {
     std::error_code error;
     std::filesystem::create_directories(chimebox::nativename::toPath(folder), error);

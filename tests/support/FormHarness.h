@@ -20,7 +20,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
-#include <source_location>
 
 // A window over a temp settings folder, a playback session over a fake player,
 // clock and output, fake message boxes and file manager, on a screen of a
@@ -97,14 +96,12 @@ struct FormHarness
         return settingsDir.path() + u'/' + QString::fromLatin1(name);
     }
 
-    void putSetting(const char *name, const QByteArray &bytes,
-                    std::source_location caller = std::source_location::current()) const
+    void putSetting(const char *name, const QByteArray &bytes, testfiles::Caller caller = {}) const
     {
         testfiles::writeFile(settingsPath(name), bytes, caller);
     }
 
-    QByteArray setting(const char *name,
-                       std::source_location caller = std::source_location::current()) const
+    QByteArray setting(const char *name, testfiles::Caller caller = {}) const
     {
         return testfiles::readFile(settingsPath(name), caller);
     }
@@ -116,7 +113,7 @@ struct FormHarness
 
     // A folder under the music dir with the given files (empty content).
     QString makeFolder(const QString &relative, const QStringList &files = {},
-                       std::source_location caller = std::source_location::current()) const
+                       testfiles::Caller caller = {}) const
     {
         return testfiles::makeFolder(music.path() + u'/' + relative, files, caller);
     }

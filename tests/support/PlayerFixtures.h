@@ -13,7 +13,6 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-#include <source_location>
 
 // Shared by the player's tests: fixture files and a log of the states the
 // player announced, read at the moment of each announcement.
@@ -27,7 +26,7 @@ inline QString fixture(const QString &name)
 // Writes bytes under a name given as native bytes, so names that are not
 // valid UTF-8 can be made too.
 inline QString writeFile(const QDir &dir, const QByteArray &nativeName, const QByteArray &bytes,
-                         std::source_location caller = std::source_location::current())
+                         testfiles::Caller caller = {})
 {
     QString path = dir.absolutePath() + QLatin1Char('/') + chimebox::nativename::decode(nativeName);
     testfiles::writeFile(path, bytes, caller);

@@ -11,7 +11,6 @@
 #include <QTest>
 #include <csignal>
 #include <memory>
-#include <source_location>
 
 // The real program, copied into a folder of its own, which is therefore its
 // settings folder; started as from a desktop session, with the signals' default
@@ -31,14 +30,12 @@ struct ProgramRig
 
     QString path(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
 
-    void put(const char *name, const QByteArray &bytes,
-             std::source_location caller = std::source_location::current()) const
+    void put(const char *name, const QByteArray &bytes, testfiles::Caller caller = {}) const
     {
         testfiles::writeFile(path(name), bytes, caller);
     }
 
-    QByteArray bytes(const char *name,
-                     std::source_location caller = std::source_location::current()) const
+    QByteArray bytes(const char *name, testfiles::Caller caller = {}) const
     {
         return testfiles::readFile(path(name), caller);
     }

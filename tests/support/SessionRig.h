@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
-#include <source_location>
 
 // The player with its reads written to a log shared with the clock's, so the
 // order of reads across them can be checked.
@@ -120,8 +119,7 @@ struct SessionRig
         player.stopCount = 0;
     }
 
-    void put(SettingsFile file, const QByteArray &content,
-             std::source_location caller = std::source_location::current()) const
+    void put(SettingsFile file, const QByteArray &content, testfiles::Caller caller = {}) const
     {
         testfiles::writeFile(folder.path(file), content, caller);
     }

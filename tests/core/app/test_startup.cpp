@@ -63,8 +63,7 @@ class TestStartup : public QObject
     QTemporaryDir music;
     SettingsFolder folder{dir.path()};
 
-    void put(SettingsFile file, const QByteArray &bytes,
-             std::source_location caller = std::source_location::current()) const
+    void put(SettingsFile file, const QByteArray &bytes, testfiles::Caller caller = {}) const
     {
         testfiles::writeFile(folder.path(file), bytes, caller);
     }

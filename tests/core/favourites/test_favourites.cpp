@@ -24,8 +24,7 @@ class TestFavourites : public QObject
     SettingsFolder folder{dir.path()};
     QString path = folder.path(SettingsFile::Favourites);
 
-    void put(const QByteArray &bytes,
-             std::source_location caller = std::source_location::current()) const
+    void put(const QByteArray &bytes, testfiles::Caller caller = {}) const
     {
         QFile::remove(path);
         if (bytes != kMissing)

@@ -45,8 +45,7 @@ class TestTimerSettings : public QObject
     TimerSettings *settings = nullptr;
 
     QByteArray bytes(SettingsFile file) const { return testfiles::readFile(folder.path(file)); }
-    void put(SettingsFile file, const QByteArray &content,
-             std::source_location caller = std::source_location::current()) const
+    void put(SettingsFile file, const QByteArray &content, testfiles::Caller caller = {}) const
     {
         testfiles::writeFile(folder.path(file), content, caller);
     }

@@ -16,8 +16,7 @@ class TestLeftovers : public QObject
 {
     Q_OBJECT
 
-    static void put(const QTemporaryDir &dir, const QString &name,
-                    std::source_location caller = std::source_location::current())
+    static void put(const QTemporaryDir &dir, const QString &name, testfiles::Caller caller = {})
     {
         testfiles::writeFile(dir.filePath(name), "x", caller);
     }

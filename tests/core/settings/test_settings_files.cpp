@@ -24,7 +24,7 @@ Q_DECLARE_METATYPE(SettingsFile)
 namespace {
 
 void put(const SettingsFolder &folder, SettingsFile file, const QByteArray &bytes,
-         std::source_location caller = std::source_location::current())
+         testfiles::Caller caller = {})
 {
     testfiles::writeFile(folder.path(file), bytes, caller);
 }
