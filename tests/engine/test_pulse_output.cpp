@@ -64,10 +64,10 @@ void setOnServer(const QString &sink, const OutputLevel &level)
 // A stream of this process on sink, for as long as it is kept.
 auto streamOn(const QString &sink)
 {
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, 44100, 2};
+    const pa_sample_spec format = {PA_SAMPLE_S16LE, 44100, 2};
     return std::unique_ptr<pa_simple, decltype(&pa_simple_free)>(
         pa_simple_new(nullptr, "test", PA_STREAM_PLAYBACK, sink.toUtf8().constData(), "chime",
-                      &spec, nullptr, nullptr, nullptr),
+                      &format, nullptr, nullptr, nullptr),
         &pa_simple_free);
 }
 
