@@ -72,7 +72,8 @@ void TestFolderScan::nameThatIsNotUtf8SurvivesTheListing()
     QCOMPARE(listed.size(), 2);
     const QString found = listed.at(0) == u"b.mp3" ? listed.at(1) : listed.at(0);
     QCOMPARE(nativename::encode(found), rawName);
-    QVERIFY(std::filesystem::exists(nativename::toPath(dir.path() + u'/' + found)));
+    // Removed here: QTemporaryDir lists names as text and cannot remove it.
+    QVERIFY(std::filesystem::remove(nativename::toPath(dir.path() + u'/' + found)));
 }
 
 void TestFolderScan::unreadableFolderFails()
